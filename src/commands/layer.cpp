@@ -1,0 +1,2 @@
+// The commands layer.
+namespace tama {}

@@ -1,0 +1,2 @@
+// The engine layer.
+namespace tama {}

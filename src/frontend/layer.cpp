@@ -1,0 +1,2 @@
+// The frontend layer.
+namespace tama {}

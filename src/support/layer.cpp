@@ -1,0 +1,2 @@
+// The support layer.
+namespace tama {}

@@ -1,0 +1,2 @@
+// The words layer.
+namespace tama {}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs one program test: tests/programs/NAME.tmk through the headless run-time
+# and compares what it printed with the files beside it:
+#   NAME.out   expected standard output (UTF-8), required
+#   NAME.err   expected standard error (UTF-8), optional (otherwise it must be empty)
+#   NAME.code  expected exit status, optional (default 0)
+#   NAME.args  extra arguments, one line, optional (default --headless);
+#              the word PROG stands for the program file
+#   NAME.in    standard input, optional (default /dev/null)
+set -u
+bin=$1; prog=$2
+dir=$(dirname "$prog"); name=$(basename "$prog" .tmk); base="$dir/$name"
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+args=(--headless PROG)
+[ -f "$base.args" ] && read -r -a args < "$base.args"
+for i in "${!args[@]}"; do [ "${args[$i]}" = PROG ] && args[$i]=$prog; done
+input=/dev/null; [ -f "$base.in" ] && input="$base.in"
+( cd "$work" && TMPDIR="$work" timeout 60 "$bin" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
+code=$?
+fail=0
+want_code=0; [ -f "$base.code" ] && want_code=$(tr -d ' \n' < "$base.code")
+if [ "$code" != "$want_code" ]; then echo "exit status $code, expected $want_code"; fail=1; fi
+if ! diff -u "$base.out" "$work/stdout"; then echo "standard output differs"; fail=1; fi
+if [ -f "$base.err" ]; then
+  if ! diff -u "$base.err" "$work/stderr"; then echo "standard error differs"; fail=1; fi
+elif [ "$want_code" = 0 ] && [ -s "$work/stderr" ]; then
+  echo "unexpected standard error:"; cat "$work/stderr"; fail=1
+fi
+exit $fail
