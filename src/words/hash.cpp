@@ -1,0 +1,268 @@
+#include "words/hash.h"
+
+#include <cstring>
+
+#include "sjis/sjis.h"
+
+namespace tama {
+
+THashNode::THashNode(std::string name, bool prot, TPos link, TWordKind kind, int32_t id, std::string tag,
+                     std::string value, std::string pattern)
+    : Name(std::move(name)),
+      Tag(std::move(tag)),
+      Kind(kind),
+      Id(id),
+      Protected(prot),
+      Link(std::move(link)),
+      value_(std::move(value)),
+      pattern_(std::move(pattern)) {}
+
+THashNode::THashNode(std::string name, bool prot, int32_t id, std::string value)
+    : Name(std::move(name)), Kind(wkVariable), Id(id), Protected(prot), value_(std::move(value)) {}
+
+THashNode::~THashNode() = default;
+
+void THashNode::CopyFrom(const THashNode& other) {
+  Tag = other.Tag;
+  Kind = other.Kind;
+  Id = other.Id;
+  Protected = other.Protected;
+  Link = other.Link;
+  Dict = other.Dict ? other.Dict->Clone() : nullptr;
+  Native = other.Native;
+  SetValue(other.value_);
+  SetPattern(other.pattern_);
+}
+
+const std::vector<std::string>& THashNode::Slots() const {
+  if (!slotsParsed_) {
+    slots_.clear();
+    std::string_view p = pattern_;
+    if (!p.empty()) {
+      size_t start = 0;
+      while (true) {
+        size_t comma = p.find(',', start);
+        std::string_view slot = p.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        while (!slot.empty() && (slot.front() == ' ' || slot.front() == '\t')) slot.remove_prefix(1);
+        while (!slot.empty() && (slot.back() == ' ' || slot.back() == '\t')) slot.remove_suffix(1);
+        if (!slot.empty() && slot.front() == '?') slot.remove_prefix(1);
+        slots_.emplace_back(slot);
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+      }
+    }
+    slotsParsed_ = true;
+  }
+  return slots_;
+}
+
+uint8_t BucketOf(std::string_view name) {
+  unsigned sum = 0;
+  for (char c : name) {
+    if (c == 0) break;
+    sum += static_cast<unsigned char>(c);
+  }
+  return static_cast<uint8_t>(sum & 0xFF);
+}
+
+namespace {
+inline bool IsHiraganaCode(unsigned code) { return code >= 0x82A0 && code <= 0x833E; }
+}  // namespace
+
+std::string_view FoldOkurigana(std::string_view name, char* buf, size_t cap) {
+  if (name.size() > cap) return name;  // the caller falls back to the allocating form
+  size_t n = 0;
+  bool seenKanji = false;
+  size_t i = 0;
+  while (i < name.size()) {
+    size_t len = sjis::CharLen(name, i);
+    if (len == 1) {
+      buf[n++] = name[i];
+      ++i;
+      continue;
+    }
+    unsigned code = sjis::CodeAt(name, i);
+    if (!IsHiraganaCode(code)) {
+      buf[n++] = name[i];
+      buf[n++] = name[i + 1];
+      seenKanji = true;
+      i += 2;
+    } else if (!seenKanji) {
+      buf[n++] = name[i];
+      buf[n++] = name[i + 1];
+      i += 2;
+    } else {
+      // drop this hiragana and the double-byte hiragana directly after it
+      i += 2;
+      while (i + 1 < name.size() && sjis::CharLen(name, i) == 2 && IsHiraganaCode(sjis::CodeAt(name, i))) i += 2;
+      seenKanji = false;
+    }
+  }
+  if (n == 0) return name;
+  return std::string_view(buf, n);
+}
+
+std::string FoldOkurigana(std::string_view name) {
+  std::string buf(name.size(), '\0');
+  std::string_view r = FoldOkurigana(name, buf.data(), buf.size());
+  return std::string(r);
+}
+
+const THashNodeRef* THash::Slot(std::string_view name) const {
+  const auto& bucket = buckets_[BucketOf(name)];
+  for (const auto& n : bucket)
+    if (n->Name == name) return &n;
+  return nullptr;
+}
+
+int32_t THash::Add(THashNodeRef node) {
+  if (!node) return -1;
+  auto& bucket = buckets_[BucketOf(node->Name)];
+  for (auto& n : bucket) {
+    if (n->Name == node->Name) {
+      if (n->Protected) throw TWordError("\"" + node->Name + "\"は予約語なので、登録できません。");
+      n = std::move(node);  // whoever still holds the old node keeps it alive
+      return count_;
+    }
+  }
+  bucket.push_back(std::move(node));
+  return ++count_;
+}
+
+namespace {
+constexpr size_t kFoldBuf = 256;
+}
+
+THashNode* THash::Find(std::string_view name, bool fold) const {
+  if (name.empty()) return nullptr;
+  if (fold) {
+    char buf[kFoldBuf];
+    std::string_view folded = name.size() <= kFoldBuf ? FoldOkurigana(name, buf, kFoldBuf) : std::string_view{};
+    std::string big;
+    if (name.size() > kFoldBuf) {
+      big = FoldOkurigana(name);
+      folded = big;
+    }
+    if (folded != name)
+      if (const THashNodeRef* s = Slot(folded)) return s->get();
+  }
+  const THashNodeRef* s = Slot(name);
+  return s ? s->get() : nullptr;
+}
+
+THashNodeRef THash::FindRef(std::string_view name, bool fold) const {
+  THashNode* n = Find(name, fold);
+  if (!n) return nullptr;
+  for (const auto& r : buckets_[BucketOf(n->Name)])
+    if (r.get() == n) return r;
+  return nullptr;
+}
+
+std::string THash::FindValue(std::string_view name, bool fold) const {
+  THashNode* n = Find(name, fold);
+  return n ? n->Value() : std::string();
+}
+
+bool THash::RemoveExact(std::string_view name) {
+  auto& bucket = buckets_[BucketOf(name)];
+  for (auto it = bucket.begin(); it != bucket.end(); ++it) {
+    if ((*it)->Name == name) {
+      bucket.erase(it);
+      --count_;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t THash::Remove(std::string_view name, bool fold) {
+  int32_t result = -1;
+  if (fold) {
+    std::string folded = FoldOkurigana(name);
+    if (RemoveExact(folded)) result = count_;
+  }
+  if (RemoveExact(name)) result = count_;
+  return result;
+}
+
+void THash::Clear() {
+  for (auto& b : buckets_) {
+    b.clear();
+    b.shrink_to_fit();
+  }
+  count_ = 0;
+}
+
+std::string_view TrimControl(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
+  return s;
+}
+
+void THash::LoadFromText(std::string_view text) {
+  size_t i = 0;
+  auto addLine = [&](std::string_view line) {
+    size_t eq = line.find('=');
+    std::string key(TrimControl(eq == std::string_view::npos ? line : line.substr(0, eq)));
+    std::string value(eq == std::string_view::npos ? std::string_view{} : line.substr(eq + 1));
+    Add(std::make_shared<THashNode>(std::move(key), false, 0, std::move(value)));
+  };
+  if (text.empty()) return;
+  while (i <= text.size()) {
+    size_t j = i;
+    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+    addLine(text.substr(i, j - i));
+    if (j >= text.size()) break;
+    if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
+    if (i == text.size()) break;  // a final line break ends the last line
+  }
+}
+
+namespace {
+std::string_view TrimEnds(std::string_view s) { return TrimControl(s); }
+}  // namespace
+
+std::string THash::KeysText() const {
+  std::string out;
+  ForEach([&](const THashNode& n) {
+    out += n.Name;
+    out += "\r\n";
+  });
+  return std::string(TrimEnds(out));
+}
+
+std::string THash::DumpText() const {
+  std::string out;
+  ForEach([&](const THashNode& n) {
+    out += n.Name;
+    out += '=';
+    out += n.Value();
+    out += "\r\n";
+  });
+  return std::string(TrimEnds(out));
+}
+
+std::vector<THashNodeRef> THash::Nodes() const {
+  std::vector<THashNodeRef> v;
+  v.reserve(count_);
+  for (const auto& b : buckets_)
+    for (const auto& n : b) v.push_back(n);
+  return v;
+}
+
+std::unique_ptr<THash> THash::Clone() const {
+  auto h = std::make_unique<THash>();
+  for (size_t i = 0; i < buckets_.size(); ++i) {
+    for (const auto& n : buckets_[i]) {
+      auto c = std::make_shared<THashNode>();
+      c->Name = n->Name;
+      c->CopyFrom(*n);
+      h->buckets_[i].push_back(std::move(c));
+    }
+  }
+  h->count_ = count_;
+  return h;
+}
+
+}  // namespace tama

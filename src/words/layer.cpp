@@ -1,2 +1,0 @@
-// The words layer.
-namespace tama {}
