@@ -1,12 +1,315 @@
 #include "host/startup.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "commands/families.h"
+#include "engine/tama.h"
+#include "frontend/normalize.h"
+#include "host/headless.h"
+#include "host/packed.h"
+#include "sjis/convert.h"
 
 namespace tama::host {
 
+namespace {
+
+constexpr const char* kVersion = "0.1.0";
+
+void PrintError(std::string_view sjisLine) {
+  WriteText(stderr, sjisLine);
+  std::fputc('\n', stderr);
+}
+
+std::string SelfPath(const char* argv0) {
+  char buf[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n > 0) return std::string(buf, static_cast<size_t>(n));
+  return argv0 ? argv0 : "tamakazu";
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads a program file: the bytes as they are for Shift-JIS, converted when
+// the file is UTF-8. Returns false when the file cannot be read; `badLine` is
+// set (1-based) when a UTF-8 character has no Shift-JIS form.
+bool ReadProgramFile(const std::string& path, std::string& out, int& badLine) {
+  badLine = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return false;
+  if (sjis::LooksLikeUtf8Source(bytes)) {
+    std::string_view body = bytes;
+    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    size_t bad = 0;
+    std::string converted;
+    if (!sjis::Utf8ToSjis(body, converted, &bad)) {
+      badLine = 1;
+      for (size_t i = 0; i < bad && i < body.size(); ++i)
+        if (body[i] == '\n' || (body[i] == '\r' && (i + 1 >= body.size() || body[i + 1] != '\n'))) ++badLine;
+      return true;
+    }
+    bytes = std::move(converted);
+  }
+  out = std::move(bytes);
+  return true;
+}
+
+// The lines of a text re-joined, each followed by CR LF.
+std::string JoinLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t j = i;
+    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+    out.append(text.substr(i, j - i));
+    out += "\r\n";
+    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+  return out;
+}
+
+std::string ToSjis(const std::string& utf8) { return sjis::Utf8ToSjisLossy(utf8); }
+
+struct TStart {
+  std::string startFile;  // UTF-8 path of the program file
+};
+
+void Usage() {
+  std::printf(
+      "usage: tamakazu [options] [program.tmk] [arguments...]\n"
+      "  -run                 run the named file even when this run-time carries a packed program\n"
+      "  -debug               offer debugging on errors; warnings open the error report at once\n"
+      "  -linestop            stop after every line (debug dialog)\n"
+      "  -runtime FILE        run the program packed into FILE\n"
+      "  -resource FILE       take packed files from the container FILE\n"
+      "  -security LEVEL      low, mid or high\n"
+      "  --headless           run without a window (output to standard output)\n"
+      "  --normalize FILE     print the canonical text of a program\n"
+      "  --version, --help\n");
+}
+
+}  // namespace
+
 int Main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
+  THeadlessHost host;
+  std::vector<std::string> argsUtf8;
+  std::string normalizeFile;
+  bool normalize = false;
+  argsUtf8.push_back(SelfPath(argc > 0 ? argv[0] : nullptr));
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a.rfind("--", 0) == 0) {
+      if (a == "--headless") continue;
+      if (a == "--version") {
+        std::printf("tamakazu %s\n", kVersion);
+        return 0;
+      }
+      if (a == "--help") {
+        Usage();
+        return 0;
+      }
+      if (a == "--normalize") {
+        normalize = true;
+        if (i + 1 < argc) normalizeFile = argv[++i];
+        continue;
+      }
+      std::fprintf(stderr, "tamakazu: unknown option %s\n", a.c_str());
+      return 2;
+    }
+    argsUtf8.push_back(std::move(a));
+  }
+
+  TTamaBase tama(host);
+  tama.runtimePath = ToSjis(argsUtf8[0]);
+  for (const auto& a : argsUtf8) tama.commandLine.push_back(ToSjis(a));
+
+  std::vector<const TCommandFamily*> families;
+  for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
+  tama.SetHandlers(families);
+
+  // ---- choosing the program ----
+  std::string startFile;
+  bool parsed = false;
+  auto parseCommandLine = [&]() -> bool {
+    for (size_t i = 1; i < argsUtf8.size(); ++i) {
+      const std::string& a = argsUtf8[i];
+      if (a.empty() || a[0] != '-') {
+        if (startFile.empty()) startFile = a;
+      } else if (a == "-debug") {
+        tama.debugFlag = true;
+      } else if (a == "-linestop") {
+        tama.lineStop = true;
+      } else if (a == "-runtime") {
+        if (i + 1 < argsUtf8.size()) {
+          startFile = argsUtf8[++i];
+          if (!LoadPackedProgram(tama, startFile)) {
+            PrintError("指定されたプログラムファイルは壊れています。");
+            tama.runtimeMode = true;
+            return false;
+          }
+        }
+        tama.runtimeMode = true;
+      } else if (a == "-resource") {
+        if (i + 1 < argsUtf8.size()) {
+          std::string file = argsUtf8[++i];
+          if (!OpenResource(tama, file)) {
+            try {
+              tama.Raise("リソースファイルの取り込みに失敗しました。");
+            } catch (const ETama& e) {
+              PrintError(e.what());
+              return false;
+            }
+          }
+        }
+      } else if (a == "-security") {
+        if (i + 1 < argsUtf8.size()) {
+          std::string level = argsUtf8[++i];
+          for (char& c : level) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+          if (level == "low") tama.securityLevel = 0;
+          else if (level == "mid") tama.securityLevel = 1;
+          else if (level == "high") tama.securityLevel = 2;
+        }
+      }
+    }
+    parsed = true;
+    return true;
+  };
+  auto loadDefault = [&] {
+    std::string self = argsUtf8[0];
+    size_t slash = self.rfind('/');
+    size_t dot = self.rfind('.');
+    std::string name = (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ? self.substr(0, dot) : self;
+    name += ".tmk";
+    if (FileExists(name)) {
+      startFile = name;
+      tama.defaultFile = true;
+    }
+  };
+
+  bool packed = !normalize && LoadPackedProgram(tama, argsUtf8[0], argsUtf8.size() > 1 ? argsUtf8[1] : std::string());
+  if (normalize) {
+    startFile = normalizeFile;
+  } else if (!packed) {
+    if (argsUtf8.size() == 1) {
+      loadDefault();
+    } else {
+      if (!parseCommandLine()) return 1;
+      if (startFile.empty()) loadDefault();
+    }
+    if (startFile.empty()) return 0;  // no program at all: nothing to run
+    std::string ext;
+    size_t dot = startFile.rfind('.');
+    if (dot != std::string::npos && startFile.find('/', dot) == std::string::npos) ext = startFile.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".exe" || ext == ".scr") {
+      if (argsUtf8.size() > 1 && !parseCommandLine()) return 1;
+      if (tama.sourceText.empty()) return 0;
+    }
+  }
+  (void)parsed;
+
+  if (!tama.packedSource) {
+    // ---- reading the start file ----
+    std::string text;
+    int badLine = 0;
+    if (!ReadProgramFile(startFile, text, badLine)) {
+      PrintError("起動ファイル「" + ToSjis(startFile) + "」が読込めません。");
+      return 1;
+    }
+    tama.programFileName = ToSjis(startFile);
+    if (badLine > 0) {
+      tama.currentRow = badLine;
+      try {
+        tama.Raise("Shift-JISで表せない文字があります。");
+      } catch (const ETama& e) {
+        PrintError(e.what());
+      }
+      return 1;
+    }
+    tama.sourceText = JoinLines(text);
+    if (!normalize) {
+      size_t slash = startFile.rfind('/');
+      if (slash != std::string::npos) {
+        std::string folder = slash == 0 ? "/" : startFile.substr(0, slash);
+        if (chdir(folder.c_str()) != 0) PrintError("起動ファイル「" + ToSjis(startFile) + "」が読込めません。");
+      }
+    }
+  }
+
+  if (normalize) {
+    try {
+      std::string t = tama.sourceText;
+      frontend::NormalizeSource(t);
+      WriteText(stdout, t);
+      std::fputc('\n', stdout);
+      return 0;
+    } catch (const frontend::TNormalizeError& e) {
+      tama.currentRow = e.row();
+      try {
+        tama.Raise(e.what());
+      } catch (const ETama& err) {
+        PrintError(err.what());
+      }
+      return 1;
+    }
+  }
+
+  // ---- the first run ----
+  int status = RunMain(tama, families);
+  std::fflush(stdout);
+  if (host.errorReported) status = 1;
+  return status;
+}
+
+int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families) {
+  try {
+    ErrorLog().clear();
+    tama.StopCursor();
+    tama.currentRow = 0;
+    tama.textX = tama.textY = 10;
+    tama.words.Clear();
+    tama.RegisterWords(families);
+    std::string text = tama.sourceText;
+    try {
+      frontend::NormalizeSource(text);
+    } catch (const frontend::TNormalizeError& e) {
+      tama.currentRow = e.row();
+      tama.Raise(e.what());
+    }
+    TTextRef main = MakeText(text);
+    tama.sourceTexts.clear();
+    tama.sourceTexts.push_back(main);
+    tama.CollectLabels(main, tama.programFileName);
+    tama.Jump({main, main->begin()});
+  } catch (const std::exception& e) {
+    tama.host.ShowErrorDialog(ErrorLog());
+    return 1;
+  }
+  try {
+    tama.RunProgram();
+    tama.CloseRun();
+  } catch (const std::exception& e) {
+    if (TrimControl(ErrorLog()).empty()) {
+      PrintError(tama.FormatErrorLine(std::string("システムエラー:") + e.what()));
+      return 1;
+    }
+    tama.host.ShowErrorDialog(ErrorLog());
+    return 1;
+  }
   return 0;
 }
 

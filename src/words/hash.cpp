@@ -134,6 +134,11 @@ constexpr size_t kFoldBuf = 256;
 }
 
 THashNode* THash::Find(std::string_view name, bool fold) const {
+  const THashNodeRef* s = FindSlot(name, fold);
+  return s ? s->get() : nullptr;
+}
+
+const THashNodeRef* THash::FindSlot(std::string_view name, bool fold) const {
   if (name.empty()) return nullptr;
   if (fold) {
     char buf[kFoldBuf];
@@ -144,18 +149,14 @@ THashNode* THash::Find(std::string_view name, bool fold) const {
       folded = big;
     }
     if (folded != name)
-      if (const THashNodeRef* s = Slot(folded)) return s->get();
+      if (const THashNodeRef* s = Slot(folded)) return s;
   }
-  const THashNodeRef* s = Slot(name);
-  return s ? s->get() : nullptr;
+  return Slot(name);
 }
 
 THashNodeRef THash::FindRef(std::string_view name, bool fold) const {
-  THashNode* n = Find(name, fold);
-  if (!n) return nullptr;
-  for (const auto& r : buckets_[BucketOf(n->Name)])
-    if (r.get() == n) return r;
-  return nullptr;
+  const THashNodeRef* s = FindSlot(name, fold);
+  return s ? *s : nullptr;
 }
 
 std::string THash::FindValue(std::string_view name, bool fold) const {

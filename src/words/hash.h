@@ -114,6 +114,9 @@ class THash {
   int32_t Add(THashNodeRef node);
   THashNode* Find(std::string_view name, bool fold) const;
   THashNodeRef FindRef(std::string_view name, bool fold) const;
+  // The table's own handle of the word (nullptr when absent); valid until the
+  // table changes.
+  const THashNodeRef* FindSlot(std::string_view name, bool fold) const;
   std::string FindValue(std::string_view name, bool fold) const;
   int32_t Remove(std::string_view name, bool fold);
   void Clear();

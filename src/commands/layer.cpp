@@ -1,2 +1,0 @@
-// The commands layer.
-namespace tama {}

@@ -1,0 +1,187 @@
+// Run-control frames at the end of a block body, reading blocks, and the
+// constructs that the executor starts itself.
+#include "frontend/normalize.h"
+#include "frontend/scanner.h"
+#include "engine/tama.h"
+#include "support/number.h"
+
+namespace tama {
+
+using frontend::SkipBlanks;
+
+void TTamaBase::CheckRunControl() {
+  try {
+    TRunControl f;
+    if (!frames.PopFrame(f)) return;
+    switch (f.kind) {
+      case fkIf:
+      case fkElse:
+      case fkCase:
+        Jump(f.exit);
+        return;
+      case fkRepeat:
+      case fkTimes:
+        if (f.counter == f.limit) {
+          Jump(f.exit);
+          return;
+        }
+        ++f.counter;
+        if (f.kind == fkRepeat) {
+          if (f.var) f.var->SetValue(FormatInteger(f.counter));
+        } else {
+          Kaisu().SetValue(FormatInteger(f.counter));
+        }
+        Jump({f.body, f.body->begin()});
+        frames.PushFrame(std::move(f));
+        return;
+      case fkCall:
+      case fkEventCall:
+        Jump(f.resume);
+        programFileName = f.savedFileName;
+        return;
+      case fkIterate: {
+        size_t n = f.list ? f.list->size() : 0;
+        if (f.counter < 0 || static_cast<size_t>(f.counter) >= n) {
+          Jump(f.exit);
+          return;
+        }
+        ++f.counter;
+        SetResult((*f.list)[f.counter - 1], "s");
+        Kaisu().SetValue(FormatInteger(f.counter));
+        Kaisu().Tag = "e";
+        Jump({f.body, f.body->begin()});
+        frames.PushFrame(std::move(f));
+        return;
+      }
+      case fkLoop: {
+        std::string v = EvaluateExpression(f.condition);
+        if (TruncToInt64(TextToNumber(v)) != 0) {
+          ++f.counter;
+          Kaisu().SetValue(FormatInteger(f.counter));
+          Jump({f.body, f.body->begin()});
+          frames.PushFrame(std::move(f));
+        } else {
+          Jump(f.exit);
+        }
+        return;
+      }
+      default:
+        Raise("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。");
+    }
+  } catch (const std::exception& e) {
+    Raise(std::string("実行制御でエラー。") + e.what() + ".制御スタック：" + std::to_string(frames.FrameCount()));
+  }
+}
+
+namespace {
+// The rest of the sentence: up to CR, LF or ";", literals and parenthesised
+// parts taken whole, a line-final "&" joining the next line.
+const char* RestOfSentence(TTamaBase& t, const char* p) {
+  while (*p && *p != '\r' && *p != '\n' && *p != ';') {
+    if (*p == '"' || *p == '`') {
+      t.ReadLiteralChecked(p);
+    } else if (*p == '(') {
+      t.ReadParenthesisedChecked(p);
+    } else if (*p == '&') {
+      const char* q = p + 1;
+      while (*q == ' ' || *q == '\t') ++q;
+      if (*q == '\r' || *q == '\n') {
+        p = q;
+        while (*p == '\r' || *p == '\n') ++p;
+        while (sjis::IsDigit(*p)) ++p;
+        if (*p == ':') ++p;
+        continue;
+      }
+      ++p;
+    } else {
+      p += sjis::CharLenZ(p);
+    }
+  }
+  return p;
+}
+
+// The 1-based source line on which a position lies (the row prefix of the
+// following line tells it); 0 when no prefix follows.
+int LineOfPosition(const char* p) {
+  while (*p && *p != '\r' && *p != '\n') p += sjis::CharLenZ(p);
+  if (!*p) return 0;
+  while (*p == '\r' || *p == '\n') ++p;
+  int v = 0;
+  bool any = false;
+  while (sjis::IsDigit(*p)) {
+    v = v * 10 + (*p - '0');
+    any = true;
+    ++p;
+    if (v > 100000000) break;
+  }
+  return any && *p == ':' ? v : 0;
+}
+}  // namespace
+
+void TTamaBase::ReadBlock(TRunControl& f, const char*& p) {
+  SkipBlanks(p);
+  if (*p == '\r' || *p == '\n') {
+    LineBreakStep(p, true);
+    SkipBlanks(p);
+  }
+  f.resume = {curText, p};
+  f.savedFileName = programFileName;
+  std::string_view body;
+  if (*p == '(') {
+    const char* open = p;
+    body = ReadParenthesisedChecked(p), (void)open;
+    const char* inner = open + 1;
+    body = std::string_view(inner, (p - 1) - inner);
+    f.resume = {curText, inner};
+  } else {
+    const char* s = p;
+    p = RestOfSentence(*this, p);
+    body = std::string_view(s, p - s);
+  }
+  int last = LineOfPosition(p);
+  if (last == 0) last = curText && curText->lastLine() ? curText->lastLine() : currentRow;
+  f.body = MakeText(body, last);
+  f.exit = {curText, p};
+}
+
+void TTamaBase::StartTimes(int32_t n, const char*& p) {
+  TRunControl f;
+  f.kind = fkTimes;
+  ReadBlock(f, p);
+  Jump(f.exit);
+  if (n < 1) return;
+  f.counter = 1;
+  f.limit = n;
+  Kaisu().SetValue("1");
+  Jump({f.body, f.body->begin()});
+  frames.PushFrame(std::move(f));
+}
+
+void TTamaBase::CaseBranch(std::string_view label, const char*& p) {
+  (void)label;
+  (void)p;
+  Raise("\"条件分岐\":たまかず命令のリンク切れ。作者へ報告を！");
+}
+
+void TTamaBase::QuickCondition(const std::string& condition, const char*& p) {
+  (void)condition;
+  (void)p;
+  Raise("\"?\":たまかず命令のリンク切れ。作者へ報告を！");
+}
+
+}  // namespace tama
+
+namespace tama {
+
+void TTamaBase::CloseRun() {
+  if (terminationHandler && terminationHandler->Kind == wkLabel && terminationHandler->Link) {
+    THashNodeRef handler = std::move(terminationHandler);
+    terminationHandler.reset();
+    QuickWord("終了不可能").SetValue("0");
+    RunNestedLabel(*handler);
+  }
+  StopCursor();
+  stopFlag = true;
+}
+
+}  // namespace tama

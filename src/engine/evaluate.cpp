@@ -1,0 +1,234 @@
+// The expression evaluator: precedence climbing over operands read with
+// ReadTerm. Levels, lowest first: && || ; comparisons ; + - & ; * / % ^.
+#include <cmath>
+
+#include "frontend/scanner.h"
+#include "engine/tama.h"
+#include "engine/ztext.h"
+#include "support/number.h"
+
+namespace tama {
+
+namespace {
+
+enum TokKind : uint8_t { tkString = 0, tkNumber = 1, tkStart = 2, tkOperator = 3 };
+
+// An operand: its text as read (for a computed value the text of its leftmost
+// operand) and its number, read from the text only when an operator needs it.
+struct TStrNum {
+  std::string text;
+  long double number = 0;
+  bool hasNumber = false;
+  uint8_t kind = tkString;
+  long double Num() {
+    if (!hasNumber) {
+      number = TextToNumber(text);
+      hasNumber = true;
+    }
+    return number;
+  }
+  void SetNum(long double v) {
+    number = v;
+    hasNumber = true;
+    kind = tkNumber;
+  }
+};
+
+inline bool InPairSet(char c) { return c == '&' || c == '<' || c == '=' || c == '>' || c == '|'; }
+
+// A plain error of the evaluator: logged without the error-line prefix, then
+// reported by Evaluate with the expression.
+[[noreturn]] void Fail(const std::string& msg) {
+  ErrorLog() += msg;
+  ErrorLog() += "\r\n";
+  throw std::runtime_error(msg);
+}
+
+class TEvaluator {
+ public:
+  TEvaluator(TTamaBase& t, const char*& p) : t_(t), p_(p) {}
+
+  TStrNum Run() {
+    tok_.kind = tkStart;
+    frontend::SkipBlanks(p_);
+    Next();
+    TStrNum v = Logic();
+    if (tok_.kind == tkStart || tok_.kind == tkOperator) Fail("計算結果が不正");
+    return v;
+  }
+
+ private:
+  struct TToken {
+    std::string text;
+    uint8_t kind = tkStart;
+  };
+
+  void Next() {
+    const uint8_t prev = tok_.kind;
+    tok_.kind = tkStart;
+    frontend::SkipBlanks(p_);
+    const char c = *p_;
+    if (c == '(') {
+      std::string inner = t_.ReadParenthesisedChecked(p_);
+      tok_.text = t_.EvaluateExpression(inner);
+      tok_.kind = t_.curTag == "s" ? tkString : tkNumber;
+      return;
+    }
+    if (sjis::IsOperator(c)) {
+      tok_.kind = tkOperator;
+      tok_.text.assign(1, c);
+      ++p_;
+      if (InPairSet(c) && InPairSet(*p_)) tok_.text += *p_++;
+      if (prev == tkStart || prev == tkOperator) {
+        if (tok_.text == "-") {
+          std::string v = t_.ReadTerm(p_);
+          tok_.text = "-" + v;
+          tok_.kind = tkNumber;
+        } else if (tok_.text == "+" && (*p_ == '$' || sjis::IsDigit(*p_))) {
+          tok_.text = t_.ReadTerm(p_);
+          tok_.kind = tkNumber;
+        }
+      }
+      return;
+    }
+    tok_.text = t_.ReadTerm(p_);
+    tok_.kind = t_.curTag == "e" ? tkNumber : tkString;
+  }
+
+  bool IsOp(std::string_view op) const { return tok_.kind == tkOperator && tok_.text == op; }
+
+  TStrNum Primary() {
+    if (tok_.kind == tkOperator) Fail("演算子「" + tok_.text + "」の位置が不正。");
+    TStrNum v;
+    v.text = std::move(tok_.text);
+    v.kind = tok_.kind == tkNumber ? tkNumber : tkString;
+    Next();
+    return v;
+  }
+
+  TStrNum Mul() {
+    TStrNum l = Primary();
+    while (tok_.kind == tkOperator) {
+      const std::string op = tok_.text;
+      if (op != "*" && op != "/" && op != "%" && op != "^") break;
+      Next();
+      TStrNum r = Primary();
+      long double a = l.Num(), b = r.Num(), v = 0;
+      if (op == "*") {
+        v = CheckResult(a * b);
+      } else if (op == "/") {
+        v = b == 0 ? 0 : CheckResult(a / b);
+      } else if (op == "%") {
+        int64_t x = TruncToInt64(a), y = TruncToInt64(b);
+        v = (y == 0) ? 0 : (y == -1 ? 0 : static_cast<long double>(x % y));
+      } else {
+        v = b == 0 ? 1 : CheckResult(std::pow(a, b));
+      }
+      l.SetNum(v);
+    }
+    return l;
+  }
+
+  TStrNum Add() {
+    TStrNum l = Mul();
+    while (tok_.kind == tkOperator) {
+      const std::string op = tok_.text;
+      if (op != "+" && op != "-" && op != "&") break;
+      Next();
+      TStrNum r = Mul();
+      if (op == "&") {
+        l.text += r.text;
+        l.kind = tkString;
+      } else {
+        long double a = l.Num(), b = r.Num();
+        l.SetNum(CheckResult(op == "+" ? a + b : a - b));
+      }
+    }
+    return l;
+  }
+
+  static int CompareBytes(std::string_view a, std::string_view b) {
+    int c = a.compare(b);  // char_traits<char> compares as unsigned bytes
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+
+  TStrNum Compare() {
+    TStrNum l = Add();
+    while (tok_.kind == tkOperator) {
+      const std::string op = tok_.text;
+      int which;
+      if (op == "=" || op == "==") which = 0;
+      else if (op == "<>" || op == "><") which = 1;
+      else if (op == "<") which = 2;
+      else if (op == ">") which = 3;
+      else if (op == ">=" || op == "=>") which = 4;
+      else if (op == "<=" || op == "=<") which = 5;
+      else break;
+      Next();
+      TStrNum r = Add();
+      int c;
+      if (r.kind == tkNumber) {
+        long double a = l.Num(), b = r.Num();
+        c = a < b ? -1 : (a > b ? 1 : 0);
+      } else {
+        c = CompareBytes(l.text, r.text);
+      }
+      bool res = false;
+      switch (which) {
+        case 0: res = c == 0; break;
+        case 1: res = c != 0; break;
+        case 2: res = c < 0; break;
+        case 3: res = c > 0; break;
+        case 4: res = c >= 0; break;
+        default: res = c <= 0; break;
+      }
+      l.SetNum(res ? 1 : 0);
+    }
+    return l;
+  }
+
+  TStrNum Logic() {
+    TStrNum l = Compare();
+    while (tok_.kind == tkOperator && (tok_.text == "&&" || tok_.text == "||")) {
+      const bool isAnd = tok_.text == "&&";
+      Next();
+      TStrNum r = Compare();
+      long double a = l.Num(), b = r.Num();
+      l.SetNum(isAnd ? (a > 0 && b > 0) : (a > 0 || b > 0));
+    }
+    return l;
+  }
+
+  TTamaBase& t_;
+  const char*& p_;
+  TToken tok_;
+};
+
+}  // namespace
+
+std::string TTamaBase::Evaluate(const char*& p) {
+  const char* start = p;
+  try {
+    TEvaluator ev(*this, p);
+    TStrNum v = ev.Run();
+    if (v.kind == tkString) {
+      curTag = "s";
+      return v.text;
+    }
+    std::string out = FormatNumber(v.Num());
+    curTag = "e";
+    return out;
+  } catch (const std::exception& e) {
+    const char* end = start;
+    while (*end) ++end;
+    Raise(std::string("計算式に誤りがあります。") + e.what() + std::string(start, end));
+  }
+}
+
+std::string TTamaBase::EvaluateExpression(std::string_view text) {
+  TZText z(text);
+  const char* p = z.begin();
+  return Evaluate(p);
+}
+
+}  // namespace tama

@@ -1,2 +1,0 @@
-// The engine layer.
-namespace tama {}

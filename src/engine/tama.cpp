@@ -1,0 +1,113 @@
+#include "engine/tama.h"
+
+namespace tama {
+
+THashNode& TQuickRef::Get(const THash& table) {
+  // The word table changed since the reference was taken: find the entry anew,
+  // keeping the old node when the name no longer exists.
+  (void)table;
+  return *node_;
+}
+
+void TQuickRef::Bind(std::string name, THashNodeRef node, uint64_t generation) {
+  name_ = std::move(name);
+  node_ = std::move(node);
+  generation_ = generation;
+}
+
+TTamaBase::TTamaBase(THost& h) : host(h) {}
+TTamaBase::~TTamaBase() = default;
+
+void TTamaBase::AddWord(THashNodeRef node) {
+  const std::string& name = node->Name;
+  bool replacing = words.Find(name, false) != nullptr;
+  words.Add(std::move(node));
+  if (replacing) {
+    ++wordGeneration;
+    BindQuickRefs();
+  }
+}
+
+void TTamaBase::RemoveWord(std::string_view name, bool fold) {
+  if (words.Remove(name, fold) >= 0) {
+    ++wordGeneration;
+    BindQuickRefs();
+  }
+}
+
+void TTamaBase::BindQuickRefs() {
+  auto bind = [&](TQuickRef& ref, std::string_view name) {
+    THashNodeRef node = words.FindRef(name, false);
+    if (!node) {
+      // the word is gone: keep a detached word so that commands still have one
+      node = std::make_shared<THashNode>(std::string(name), false, -1, "");
+    }
+    ref.Bind(std::string(name), std::move(node), wordGeneration);
+  };
+  bind(sore_, "それ");
+  bind(kaisu_, "回数");
+  bind(soshite_, "そして");
+  bind(errorMessage_, "エラーメッセージ");
+  for (auto& [name, ref] : otherRefs_) bind(ref, name);
+}
+
+THashNode& TTamaBase::QuickWord(std::string_view name) {
+  for (auto& [n, ref] : otherRefs_)
+    if (n == name) return ref.Get(words);
+  otherRefs_.emplace_back(std::string(name), TQuickRef());
+  THashNodeRef node = words.FindRef(name, false);
+  if (!node) node = std::make_shared<THashNode>(std::string(name), false, -1, "");
+  otherRefs_.back().second.Bind(std::string(name), std::move(node), wordGeneration);
+  return otherRefs_.back().second.Get(words);
+}
+
+void TTamaBase::SetResult(std::string value, std::string_view tag) {
+  Sore().SetValue(std::move(value));
+  curTag = tag;
+}
+
+void TTamaBase::SetResultTagged(std::string value, std::string_view tag) {
+  THashNode& s = Sore();
+  s.SetValue(std::move(value));
+  s.Tag = tag;
+  curTag = tag;
+}
+
+void TTamaBase::SetHandlers(const std::vector<const TCommandFamily*>& families) {
+  handlers.clear();
+  for (const TCommandFamily* f : families) {
+    for (size_t i = 0; i < f->count; ++i) {
+      const TCommandDef& d = f->defs[i];
+      if (d.id < 0) continue;
+      if (static_cast<size_t>(d.id) >= handlers.size()) handlers.resize(d.id + 1, nullptr);
+      if (d.handler) handlers[d.id] = d.handler;
+    }
+  }
+}
+
+namespace {
+// How deep runs may nest inside one another (labels and commands used as
+// values, function calls, included files, handlers) before the C++ stack
+// would be at risk.
+constexpr int kMaxNesting = 400;
+}  // namespace
+
+TTamaBase::TNested::TNested(TTamaBase& t)
+    : t_(t), cursor_(t.Here()), fileName_(t.programFileName), positional_(t.positional) {
+  if (t.nestDepth >= kMaxNesting) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
+  ++t.nestDepth;
+  t.args.Swap(args_);
+  t.positional = false;
+  t.frames.PushLevel();
+}
+
+TTamaBase::TNested::~TNested() {
+  t_.frames.PopLevel();
+  t_.args.Swap(args_);
+  t_.positional = positional_;
+  t_.programFileName = std::move(fileName_);
+  t_.Jump(cursor_);
+  --t_.nestDepth;
+}
+
+}  // namespace tama

@@ -1,0 +1,221 @@
+// The interpreter state: the program texts, the cursor, the word table, the
+// stacks and flags, and the operations of the executor and the value readers.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/command.h"
+#include "engine/host.h"
+#include "words/hash.h"
+#include "words/runcontrol.h"
+#include "words/stack.h"
+#include "words/text.h"
+
+namespace tama {
+
+// A run-time error: its message is the formatted error line.
+class ETama : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The accumulated error and warning lines of the run (process-wide).
+std::string& ErrorLog();
+
+// A reference to a system word that commands use without a lookup. It follows
+// the word table: when the word is replaced or renamed it finds the new entry.
+class TQuickRef {
+ public:
+  TQuickRef() = default;
+  THashNode& Get(const THash& table);
+  void Bind(std::string name, THashNodeRef node, uint64_t generation);
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+  THashNodeRef node_;
+  uint64_t generation_ = 0;
+};
+
+class TTamaBase {
+ public:
+  explicit TTamaBase(THost& host);
+  ~TTamaBase();
+  TTamaBase(const TTamaBase&) = delete;
+  TTamaBase& operator=(const TTamaBase&) = delete;
+
+  THost& host;
+
+  // ---- start-up state ----
+  std::string programFileName;  // the file named in error lines
+  std::string sourceText;       // the program text as loaded
+  std::vector<TTextRef> sourceTexts;  // normalised texts: main program first, then included files
+  std::vector<std::string> commandLine;  // argument 0 is the run-time itself
+  std::string programFolder, programPath, runtimePath;
+  bool runtimeMode = false, packedSource = false, defaultFile = false;
+  bool debugFlag = false, lineStop = false, stopFlag = false;
+  int securityLevel = -1;
+  int textX = 10, textY = 10;
+  int currentRow = 0;
+
+  // ---- the cursor ----
+  // `cur` walks the text `curText` keeps alive; nullptr is the nil cursor.
+  const char* cur = nullptr;
+  TTextRef curText;
+  TPos Here() const { return {curText, cur}; }
+  void Jump(const TPos& p) {
+    curText = p.text;
+    cur = p.p;
+  }
+  void StopCursor() {
+    cur = nullptr;
+    curText.reset();
+  }
+
+  // ---- words and stacks ----
+  THash words;
+  uint64_t wordGeneration = 0;  // changes whenever a word is replaced, removed or renamed
+  TStack args;
+  TStack callArgs;
+  TRunControlStack frames;
+  std::string curTag;  // the current type tag
+  bool positional = false;
+  bool omitted = false;
+
+  // ---- errors ----
+  bool warnFlag = true;
+  THashNodeRef errorHandler;
+  TPos errorPos;
+  bool errorShown = false;  // the error dialog was shown in this run
+  THashNodeRef terminationHandler;
+
+  // ---- commands ----
+  std::vector<TCommandHandler> handlers;  // by command id
+  void SetHandlers(const std::vector<const TCommandFamily*>& families);
+
+  // ---- quick references ----
+  THashNode& Sore() { return sore_.Get(words); }
+  THashNode& Kaisu() { return kaisu_.Get(words); }
+  THashNode& Soshite() { return soshite_.Get(words); }
+  THashNode& ErrorMessageWord() { return errorMessage_.Get(words); }
+  THashNode& QuickWord(std::string_view name);  // any other system word by name
+  void BindQuickRefs();
+
+  // Adds a word; a replacement of an existing name is noted for the quick references.
+  void AddWord(THashNodeRef node);
+  void RemoveWord(std::string_view name, bool fold);
+
+  // ---- results ----
+  // Stores the result in それ and sets the current tag (それ's Tag stays).
+  void SetResult(std::string value, std::string_view tag);
+  // Stores the result in それ and sets its Tag too.
+  void SetResultTagged(std::string value, std::string_view tag);
+
+  // ---- errors (errors.cpp) ----
+  int LineNumberOf();
+  std::string FormatErrorLine(std::string_view message);
+  // Raises ETama with the formatted line of the message (added to the log).
+  [[noreturn]] void Raise(std::string_view message);
+  void Warn(std::string_view message);
+  void ErrorStep(const std::exception& e);
+
+  // ---- the executor (executor.cpp) ----
+  void RunProgram();
+  void ExecuteSentence(const char*& p);
+  void ExecutePending();
+  void ExecuteWord(THashNode& word);
+  void CallLabel(THashNode& label);
+  void CollectLabels(const TTextRef& text, const std::string& fileName);
+  void DefineLabel(const char*& p, const TTextRef& text, const std::string& fileName);
+  // The line-break step on a cursor: reads the row prefix of the next line.
+  void LineBreakStep(const char*& p, bool executePending);
+  // Runs the cursor until the current level has nothing more to run.
+  void RunNestedLabel(THashNode& label);
+  int nestDepth = 0;
+
+  // ---- binding and dispatch (binding.cpp) ----
+  void BindArguments(THashNode& word);
+  void CallCommand(THashNode& word);
+  std::string PopArgText();
+  std::string PopArgValue();
+  long double PopArgNumber();
+  THashNode& PopWordArg(bool create);
+  THashNodeRef PopWordArgRef(bool create);
+
+  // ---- value readers (values.cpp) ----
+  std::string ReadTerm(const char*& p, const char* limit = nullptr);
+  std::string EvaluateText(std::string_view text);
+  std::string ExpandLiteral(std::string_view text);
+  bool ResolveValue(std::string_view text, std::string& value);
+  std::string CallWithParens(THashNode& word, const char*& p, bool push);
+  void ParseArgumentList(std::string_view inner);
+  std::string ReadLiteralChecked(const char*& p, const char* limit = nullptr);
+  std::string ReadParenthesisedChecked(const char*& p);
+  std::string ItemAccess(THashNode* base, const char*& p);
+  std::string ElementAccess(THashNode& var, const char*& p);
+
+  // ---- the expression evaluator (evaluate.cpp) ----
+  std::string Evaluate(const char*& p);
+  std::string EvaluateExpression(std::string_view text);
+
+  // ---- registration (registry.cpp) ----
+  void RegisterWords(const std::vector<const TCommandFamily*>& families);
+  // The value of コマンドライン引数; also sets the program folder and path.
+  std::string BuildCommandLineValue();
+  std::vector<std::string> foldedProperties;  // property names of objects, folded
+
+  // ---- control flow (control.cpp) ----
+  // The end-of-body step: pops the top frame and acts by its kind.
+  void CheckRunControl();
+  // N回: runs the block that follows N times.
+  void StartTimes(int32_t n, const char*& p);
+  // A branch label of 条件分岐 ("…の時").
+  void CaseBranch(std::string_view label, const char*& p);
+  // "?": the short condition form with the popped condition text.
+  void QuickCondition(const std::string& condition, const char*& p);
+  // Reads a block (a parenthesised group or the rest of the sentence) into a frame.
+  void ReadBlock(TRunControl& frame, const char*& p);
+
+  // Closes the run as closing the main window does: the termination handler
+  // runs once, then the cursor is nil.
+  void CloseRun();
+
+  // ---- assignment (assign.cpp) ----
+  void AssignVariable(std::string_view target, const char*& p);
+
+  // A nested run: saves what a run inside the current step would disturb.
+  class TNested {
+   public:
+    explicit TNested(TTamaBase& t);
+    ~TNested();
+    TNested(const TNested&) = delete;
+    TNested& operator=(const TNested&) = delete;
+
+   private:
+    TTamaBase& t_;
+    TPos cursor_;
+    std::string fileName_;
+    TStack args_;
+    bool positional_;
+  };
+
+ private:
+  TQuickRef sore_, kaisu_, soshite_, errorMessage_;
+  std::vector<std::pair<std::string, TQuickRef>> otherRefs_;
+};
+
+// Texts that the interpreter compares often.
+namespace kw {
+inline constexpr std::string_view kSore = "それ";
+inline constexpr std::string_view kNo = "の";
+inline constexpr std::string_view kHa = "は";
+inline constexpr std::string_view kKai = "回";
+inline constexpr std::string_view kNoToki = "の時";
+inline constexpr std::string_view kTe = "て";
+}  // namespace kw
+
+}  // namespace tama

@@ -1,2 +1,0 @@
-// The frontend layer.
-namespace tama {}

@@ -1,2 +1,0 @@
-// The support layer.
-namespace tama {}
