@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3
+DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc
 
 .PHONY: deps build build-asan run test test-asan bench clean
 

@@ -104,12 +104,19 @@ bool ReadField(std::string_view t, size_t& pos, std::string& buf, bool& quoted) 
     ++pos;
   }
   while (pos < n) {
-    const char c = t[pos];
-    if (sjis::IsLead(c) && pos + 1 < n) {
-      buf.append(t.data() + pos, 2);
-      pos += 2;
+    // A run of plain characters at once.
+    size_t run = pos;
+    while (run < n) {
+      const char b = t[run];
+      if (b == ',' || b == '\r' || b == '\n' || b == '"') break;
+      run += (sjis::IsLead(b) && run + 1 < n) ? 2 : 1;
+    }
+    if (run > pos) {
+      buf.append(t.data() + pos, run - pos);
+      pos = run;
       continue;
     }
+    const char c = t[pos];
     if (c == ',' || c == '\r' || c == '\n') {
       if (!quoted) break;
       buf += c;
@@ -132,8 +139,6 @@ bool ReadField(std::string_view t, size_t& pos, std::string& buf, bool& quoted) 
       ++pos;
       continue;
     }
-    buf += c;
-    ++pos;
   }
   if (pos < n && t[pos] == ',') {
     ++pos;
@@ -151,9 +156,10 @@ std::string_view FinishField(std::string_view raw, bool quoted) {
 }
 
 // One row from pos, with the line end after it.
-TCsvCells ReadRow(std::string_view t, size_t& pos, std::string& buf) {
+TCsvCells ReadRow(std::string_view t, size_t& pos, std::string& buf, size_t expect = 0) {
   const size_t n = t.size();
   TCsvCells cells;
+  cells.reserve(expect);
   for (;;) {
     bool quoted = false;
     const bool comma = ReadField(t, pos, buf, quoted);
@@ -246,7 +252,7 @@ void TCsvDb::LoadFromText(std::string_view text) {
   std::string buf;
   size_t pos = 0;
   while (pos < text.size()) {
-    TCsvCells cells = ReadRow(text, pos, buf);
+    TCsvCells cells = ReadRow(text, pos, buf, rows_.empty() ? 0 : rows_.back()->size());
     Grew(cells.size());
     rows_.emplace_back(std::move(cells));
   }
