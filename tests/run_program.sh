@@ -7,15 +7,19 @@
 #   NAME.args  extra arguments, one line, optional (default --headless);
 #              the word PROG stands for the program file
 #   NAME.in    standard input, optional (default /dev/null)
+# The program runs in a fresh folder that holds a copy of the test folder, and
+# is named by its plain file name there, so paths in its output do not depend
+# on where the tests live.
 set -u
 bin=$1; prog=$2
 dir=$(dirname "$prog"); name=$(basename "$prog" .tmk); base="$dir/$name"
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+mkdir "$work/run"; cp -r "$dir"/. "$work/run/"
 args=(--headless PROG)
 [ -f "$base.args" ] && read -r -a args < "$base.args"
-for i in "${!args[@]}"; do [ "${args[$i]}" = PROG ] && args[$i]=$prog; done
+for i in "${!args[@]}"; do [ "${args[$i]}" = PROG ] && args[$i]=$name.tmk; done
 input=/dev/null; [ -f "$base.in" ] && input="$base.in"
-( cd "$work" && TMPDIR="$work" timeout 60 "$bin" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
+( cd "$work/run" && TMPDIR="$work" timeout 60 "$bin" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
 code=$?
 fail=0
 want_code=0; [ -f "$base.code" ] && want_code=$(tr -d ' \n' < "$base.code")
