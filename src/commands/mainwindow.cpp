@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "commands/output_file.h"
+#include "engine/flow.h"
 #include "engine/tama.h"
 
 namespace tama {
@@ -28,7 +29,7 @@ static const TCommandDef kDefs[] = {
     {"表示", "?と", kCmdHyouji, Hyouji},
     {"移動", "?へ", kCmdIdou, nullptr},
     {"画面クリア", "?で", kCmdGamenClear, nullptr},
-    {"待機", "", kCmdTaiki, nullptr},
+    {"待機", "", kCmdTaiki, flow::Taiki},
     {"待つ", "?秒", kCmdMatsu, nullptr},
     {"母艦印刷", "", kCmdBokanInsatsu, nullptr},
     {"最前面", "?を", kCmdSaizenmen, nullptr},

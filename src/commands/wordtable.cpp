@@ -70,12 +70,12 @@ void MeigiHenkou(TTamaBase& t, int) {
   // a reserved word under the new name stays as it is, and so does the renamed word
   if (THashNode* other = t.words.Find(newName, false); other && other != node.get() && other->Protected)
     throw TWordError("\"" + newName + "\"は予約語なので、登録できません。");
-  const std::string oldName = node->Name;
-  t.RemoveWord(oldName, false);
+  // the word leaves the table and comes back under its new name; the quick
+  // references that hold it keep it
+  t.words.Remove(std::string(node->Name), false);
   node->Name = newName;
   node->SetPattern(std::move(pattern));
   t.AddWord(node);
-  // the quick references follow whatever now stands under their names
   ++t.wordGeneration;
   t.BindQuickRefs();
 }

@@ -1,25 +1,273 @@
-// Assignment: A は V, A = V.
-#include "frontend/scanner.h"
+// Assignment: A は V, A = V, array elements A#i and A#i#j, items of
+// dictionaries, key=value lists and objects (Aの、Bは、V).
+#include "engine/flow.h"
 #include "engine/tama.h"
+#include "engine/ztext.h"
+#include "frontend/scanner.h"
 #include "sjis/sjis.h"
+#include "support/csvdb.h"
+#include "support/number.h"
 
 namespace tama {
 
-void TTamaBase::AssignVariable(std::string_view target, const char*& p) {
-  const char* s = p;
-  while (*p && *p != '\r' && *p != '\n' && *p != ';') p += sjis::CharLenZ(p);
-  std::string value = EvaluateText(std::string_view(s, p - s));
-  std::string name(target);
-  THashNode* node = words.Find(name, false);
-  if (!node) {
-    auto n = std::make_shared<THashNode>(name, false, frames.FrameCount(), value);
-    n->Tag = curTag;
-    AddWord(std::move(n));
+using frontend::EndsWithChar;
+using frontend::QuoteValue;
+
+namespace {
+
+// Keys of key=value lists compare without regard to the case of ASCII letters.
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  size_t i = 0;
+  while (i < a.size()) {
+    if (sjis::IsLead(a[i]) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+      continue;
+    }
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+    ++i;
+  }
+  return true;
+}
+
+// The index texts of an element target "A#i" or "A#i#j" (parenthesised
+// indexes kept whole), each without a trailing "は".
+struct TElementTarget {
+  std::string name;
+  std::string first, second;
+  bool two = false;
+};
+
+TElementTarget SplitElementTarget(TTamaBase& t, std::string_view target, size_t hash) {
+  TElementTarget out;
+  out.name.assign(target.substr(0, hash));
+  TZText z(target.substr(hash + 1));
+  const char* p = z.begin();
+  auto readIndex = [&]() {
+    const char* s = p;
+    if (*p == '(') {
+      t.ReadParenthesisedChecked(p);
+    } else {
+      frontend::ReadWord(p);
+    }
+    std::string text(s, p);
+    if (EndsWithChar(text, kw::kHa)) text.resize(text.size() - kw::kHa.size());
+    return text;
+  };
+  out.first = readIndex();
+  frontend::SkipSpaces(p);
+  if (*p == '#') {
+    ++p;
+    out.second = readIndex();
+    out.two = true;
+  }
+  return out;
+}
+
+// Splits a text into lines (CR LF, CR or LF); a final line break ends the
+// last line rather than starting an empty one.
+template <class F>
+void ForEachLine(std::string_view v, F&& f) {
+  size_t i = 0;
+  while (i < v.size()) {
+    size_t j = i;
+    while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
+    f(v.substr(i, j - i));
+    if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+}
+
+}  // namespace
+
+void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
+  if (!args.Empty()) {
+    AssignItem(targetIn, p);
     return;
   }
-  if (node->Protected) Raise("\"" + name + "\"は、読取専用です。");
-  node->SetValue(std::move(value));
-  node->Tag = curTag;
+  std::string target(targetIn);
+  // the value text is the rest of the sentence; it is passed over even when
+  // the target is refused, so that it never runs as sentences of its own
+  frontend::SkipBlanks(p);
+  const char* s = p;
+  p = SentenceEnd(*this, p);
+  const std::string_view valueText(s, p - s);
+  if (!target.empty() && (target[0] == '"' || target[0] == '`'))
+    Raise("\"" + target + "の代入文\"は、文法が正しくないため、実行できません。『変数名は、「内容」』のように書いてください。");
+
+  std::string value = EvaluateText(valueText);
+  const std::string tag = curTag;
+
+  // an array element: the whole table is written back
+  if (size_t hash = target.find('#'); hash != std::string::npos && hash > 0) {
+    TElementTarget el = SplitElementTarget(*this, target, hash);
+    const int32_t i = el.first.empty() ? -1 : ReadInteger(EvaluateText(el.first), -1);
+    int32_t j = -1;
+    if (el.two) j = el.second.empty() ? -1 : ReadInteger(EvaluateText(el.second), -1);
+    TCsvDb table;
+    if (const THashNode* w = words.Find(el.name, false)) table.LoadFromText(w->Value());
+    if (!el.two)
+      table.SetRow(i, value);
+    else if (i >= 0 && j >= 0)
+      table.SetCell(i, j, value);
+    value = table.SaveToText();
+    target = std::move(el.name);
+  }
+
+  THashNodeRef node = words.FindRef(target, false);
+  if (!node) {
+    node = std::make_shared<THashNode>(target, false, frames.FrameCount(), "");
+    AddWord(node);
+  }
+  switch (node->Kind) {
+    case wkCommand: {
+      if (node->Name != "作業フォルダ")
+        Raise("\"" + node->Name + "\"は\"システム命令\"で予約語なので代入できません。");
+      args.Push(QuoteValue(value));
+      const bool saved = positional;
+      positional = true;
+      try {
+        CallCommand(*node);
+      } catch (...) {
+        positional = saved;
+        throw;
+      }
+      positional = saved;
+      return;
+    }
+    case wkVariable:
+      if (node->Protected) Raise("\"" + node->Name + "\"は、読取専用です。");
+      if (tag == "hs") {
+        TransferDictionary(*node, std::move(value), tag);
+      } else {
+        node->SetValue(std::move(value));
+        node->Tag = tag;
+      }
+      return;
+    case wkObject: {
+      if (setObjectValue)
+        setObjectValue(*this, *node, value);
+      else
+        node->SetValue(value);
+      // "その" refers to the object just set
+      THashNodeRef so = words.FindRef("そ", false);
+      if (!so) {
+        so = std::make_shared<THashNode>("そ", false, -1, "");
+        so->CopyFrom(*node);
+        AddWord(so);
+      } else if (so != node) {
+        so->CopyFrom(*node);
+      }
+      return;
+    }
+    case wkHash:
+      TransferDictionary(*node, std::move(value), tag);
+      return;
+    case wkLabel:
+    case wkDllFunction:
+      Raise("\"" + node->Name + "\"は、文法が正しくないため、実行できません。代入出来ません。");
+  }
+}
+
+void TTamaBase::TransferDictionary(THashNode& word, std::string value, const std::string& tag) {
+  if (tag == "hs") {
+    auto dict = std::make_unique<THash>();
+    dict->LoadFromText(value);
+    word.Dict = std::move(dict);
+    word.Kind = wkHash;
+    word.Tag = tag;
+    return;
+  }
+  word.Dict.reset();
+  word.Kind = wkVariable;
+  word.SetValue(std::move(value));
+  word.Tag = tag;
+}
+
+void TTamaBase::AssignItem(std::string_view targetIn, const char*& p) {
+  const std::string target(targetIn);
+  frontend::SkipBlanks(p);
+  const char* s = p;
+  p = SentenceEnd(*this, p);
+  const std::string valueText(TrimControl(std::string_view(s, p - s)));
+
+  const std::string prefix = args.Pop();
+  if (!EndsWithChar(prefix, kw::kNo))
+    Raise("オブジェクトへの不正な代入(" + prefix + "," + target + ")。『オブジェクトの、項目名は、値』の形式で指定してください。");
+  const std::string a = prefix.substr(0, prefix.size() - kw::kNo.size());
+
+  THashNodeRef base = words.FindRef(a, false);
+  if (!base) {
+    std::string name = EvaluateText(a);
+    if (name.empty()) name = a;
+    base = words.FindRef(name, false);
+    if (!base) {
+      base = std::make_shared<THashNode>(name, false, TPos{}, wkHash, frames.FrameCount(), "ハッシュ", "ハッシュ", "");
+      base->Dict = std::make_unique<THash>();
+      AddWord(base);
+    }
+  } else if (base->Kind == wkVariable) {
+    // a variable may hold the name of a dictionary or an object
+    if (THashNodeRef other = words.FindRef(EvaluateText(a), false)) base = std::move(other);
+  }
+
+  switch (base->Kind) {
+    case wkVariable: {
+      const std::string key = EvaluateText(target);
+      const std::string value = EvaluateText(valueText);
+      std::string out;
+      out.reserve(base->Value().size() + key.size() + value.size() + 3);
+      bool found = false;
+      ForEachLine(base->Value(), [&](std::string_view line) {
+        if (!found) {
+          size_t eq = line.find('=');
+          if (eq != std::string_view::npos && SameKey(TrimControl(line.substr(0, eq)), key)) {
+            found = true;
+            if (value.empty()) return;  // an empty value removes the line
+            out += key;
+            out += '=';
+            out += value;
+            out += "\r\n";
+            return;
+          }
+        }
+        out += line;
+        out += "\r\n";
+      });
+      if (!found && !value.empty()) {
+        out += key;
+        out += '=';
+        out += value;
+        out += "\r\n";
+      }
+      base->SetValue(std::move(out));
+      return;
+    }
+    case wkObject:
+      if (!setObjectProperty) Raise("\"" + a + "\"には代入できません！");
+      setObjectProperty(*this, *base, target, valueText);
+      return;
+    case wkHash: {
+      if (!base->Dict)
+        Raise("作成されていないハッシュ\"" + base->Name + "\"が、見つかりました。メモリが足りないか、バグの可能性があります。");
+      std::string key = EvaluateText(target);
+      std::string value = EvaluateText(valueText);
+      if (THashNode* item = base->Dict->Find(key, false)) {
+        item->Tag = curTag;
+        item->SetValue(std::move(value));
+      } else {
+        base->Dict->Add(
+            std::make_shared<THashNode>(std::move(key), false, Here(), wkVariable, frames.FrameCount(), curTag, std::move(value), ""));
+      }
+      return;
+    }
+    default:
+      Raise("\"" + a + "\"には代入できません！");
+  }
 }
 
 }  // namespace tama

@@ -38,7 +38,10 @@ void TTamaBase::BindArguments(THashNode& word) {
   if (n > items.size())
     Raise("\"" + word.Name + "\"命令の引数に誤りがあります。\"" + word.Pattern() +
           "\"の形式で指定してください。引数が少ないです。");
-  if (n == 0) return;
+  if (n == 0) {
+    if (items.size() > kMaxArgs) Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
+    return;
+  }
   // slots are filled from the last one; each takes the nearest acceptable item from the top
   std::string kept[8];
   std::vector<std::string> many;

@@ -1,7 +1,10 @@
 // Run-control frames at the end of a block body, reading blocks, and the
 // constructs that the executor starts itself.
+#include <cmath>
+
 #include "frontend/normalize.h"
 #include "frontend/scanner.h"
+#include "engine/flow.h"
 #include "engine/tama.h"
 #include "support/number.h"
 
@@ -55,7 +58,7 @@ void TTamaBase::CheckRunControl() {
       }
       case fkLoop: {
         std::string v = EvaluateExpression(f.condition);
-        if (TruncToInt64(TextToNumber(v)) != 0) {
+        if (std::trunc(TextToNumber(v)) != 0) {
           ++f.counter;
           Kaisu().SetValue(FormatInteger(f.counter));
           Jump({f.body, f.body->begin()});
@@ -73,10 +76,7 @@ void TTamaBase::CheckRunControl() {
   }
 }
 
-namespace {
-// The rest of the sentence: up to CR, LF or ";", literals and parenthesised
-// parts taken whole, a line-final "&" joining the next line.
-const char* RestOfSentence(TTamaBase& t, const char* p) {
+const char* SentenceEnd(TTamaBase& t, const char* p) {
   while (*p && *p != '\r' && *p != '\n' && *p != ';') {
     if (*p == '"' || *p == '`') {
       t.ReadLiteralChecked(p);
@@ -100,6 +100,7 @@ const char* RestOfSentence(TTamaBase& t, const char* p) {
   return p;
 }
 
+namespace {
 // The 1-based source line on which a position lies (the row prefix of the
 // following line tells it); 0 when no prefix follows.
 int LineOfPosition(const char* p) {
@@ -135,7 +136,7 @@ void TTamaBase::ReadBlock(TRunControl& f, const char*& p) {
     f.resume = {curText, inner};
   } else {
     const char* s = p;
-    p = RestOfSentence(*this, p);
+    p = SentenceEnd(*this, p);
     body = std::string_view(s, p - s);
   }
   int last = LineOfPosition(p);
@@ -155,18 +156,6 @@ void TTamaBase::StartTimes(int32_t n, const char*& p) {
   Kaisu().SetValue("1");
   Jump({f.body, f.body->begin()});
   frames.PushFrame(std::move(f));
-}
-
-void TTamaBase::CaseBranch(std::string_view label, const char*& p) {
-  (void)label;
-  (void)p;
-  Raise("\"条件分岐\":たまかず命令のリンク切れ。作者へ報告を！");
-}
-
-void TTamaBase::QuickCondition(const std::string& condition, const char*& p) {
-  (void)condition;
-  (void)p;
-  Raise("\"?\":たまかず命令のリンク切れ。作者へ報告を！");
 }
 
 }  // namespace tama

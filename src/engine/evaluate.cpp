@@ -1,6 +1,7 @@
 // The expression evaluator: precedence climbing over operands read with
 // ReadTerm. Levels, lowest first: && || ; comparisons ; + - & ; * / % ^.
 #include <cmath>
+#include <exception>
 
 #include "frontend/scanner.h"
 #include "engine/tama.h"
@@ -14,22 +15,34 @@ namespace {
 enum TokKind : uint8_t { tkString = 0, tkNumber = 1, tkStart = 2, tkOperator = 3 };
 
 // An operand: its text as read (for a computed value the text of its leftmost
-// operand) and its number, read from the text only when an operator needs it.
+// operand) and its number, read from the text only when an operator needs it,
+// so that a text that is no number ("." for one) fails only in arithmetic.
 struct TStrNum {
   std::string text;
   long double number = 0;
   bool hasNumber = false;
+  std::exception_ptr numberError;  // reading the number of the original text failed
   uint8_t kind = tkString;
   long double Num() {
-    if (!hasNumber) {
-      number = TextToNumber(text);
-      hasNumber = true;
-    }
+    if (!hasNumber) ReadNumberNow();
+    if (numberError) std::rethrow_exception(numberError);
     return number;
+  }
+  // Fixes the number before the text changes ("&" keeps the number of the
+  // left operand as it was); a failure is kept for the operator that needs it.
+  void ReadNumberNow() {
+    if (hasNumber) return;
+    hasNumber = true;
+    try {
+      number = TextToNumber(text);
+    } catch (const std::exception&) {
+      numberError = std::current_exception();
+    }
   }
   void SetNum(long double v) {
     number = v;
     hasNumber = true;
+    numberError = nullptr;
     kind = tkNumber;
   }
 };
@@ -137,6 +150,7 @@ class TEvaluator {
       Next();
       TStrNum r = Mul();
       if (op == "&") {
+        l.ReadNumberNow();
         l.text += r.text;
         l.kind = tkString;
       } else {
@@ -206,8 +220,38 @@ class TEvaluator {
 
 }  // namespace
 
+namespace {
+// How deep expressions may nest (parentheses, operands that evaluate texts of
+// their own) before the C++ stack would be at risk.
+constexpr int kMaxExpressionDepth = 200;
+int expressionDepth = 0;
+
+// The stack-full error passes the enclosing expressions unwrapped.
+class EStackFull : public ETama {
+ public:
+  using ETama::ETama;
+};
+
+class TDepthGuard {
+ public:
+  explicit TDepthGuard(TTamaBase& t) {
+    if (expressionDepth >= kMaxExpressionDepth) {
+      std::string line = t.FormatErrorLine("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
+      ErrorLog() += line;
+      ErrorLog() += "\r\n";
+      throw EStackFull(line);
+    }
+    ++expressionDepth;
+  }
+  ~TDepthGuard() { --expressionDepth; }
+  TDepthGuard(const TDepthGuard&) = delete;
+  TDepthGuard& operator=(const TDepthGuard&) = delete;
+};
+}  // namespace
+
 std::string TTamaBase::Evaluate(const char*& p) {
   const char* start = p;
+  TDepthGuard depth(*this);
   try {
     TEvaluator ev(*this, p);
     TStrNum v = ev.Run();
@@ -218,6 +262,8 @@ std::string TTamaBase::Evaluate(const char*& p) {
     std::string out = FormatNumber(v.Num());
     curTag = "e";
     return out;
+  } catch (const EStackFull&) {
+    throw;
   } catch (const std::exception& e) {
     const char* end = start;
     while (*end) ++end;

@@ -2,6 +2,7 @@
 // the argument stack and executes the command word at the sentence end.
 #include "frontend/normalize.h"
 #include "frontend/scanner.h"
+#include "engine/runstop.h"
 #include "engine/tama.h"
 #include "support/number.h"
 
@@ -31,74 +32,87 @@ void TTamaBase::LineBreakStep(const char*& p, bool executePending) {
 }
 
 void TTamaBase::RunProgram() {
-  while (cur) {
-    const char* prev = nullptr;
-    bool restart = false;
-    while (!restart) {
-      if (!cur) return;
-      if (*cur == 0) {
-        if (frames.FrameCount() == 0) {
-          StopCursor();
-          return;
-        }
-        bool resumed = false;
-        while (frames.FrameCount() > 0) {
-          try {
-            CheckRunControl();
-          } catch (const std::exception& e) {
-            ErrorStep(e);
-          }
-          if (!cur) return;
-          if (*cur != 0) {
-            resumed = true;
-            break;
-          }
-        }
-        if (!resumed) {
-          StopCursor();
-          return;
-        }
-        restart = true;
-        break;
-      }
-      try {
-        if (frames.FrameCount() > 65535) Raise("実行が無限ループしている可能性があるので終了します。");
-        if (stopFlag) return;
-        if (cur == prev) {
-          // a step that did not move the cursor: when errors are ignored the
-          // same step would fail forever, so the run ends with the report
-          if (!warnFlag && !errorHandler) {
-            try {
-              Raise("特定できないシステムエラーです(ToT)");
-            } catch (const ETama& e) {
-              ErrorMessageWord().SetValue(e.what());
-            }
-            errorShown = true;
-            host.ShowErrorDialog(ErrorLog());
-            stopFlag = true;
+  struct TRunning {
+    TRunning() { ++runningPrograms; }
+    ~TRunning() { --runningPrograms; }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+  } running;
+  try {
+    while (cur) {
+      const char* prev = nullptr;
+      bool restart = false;
+      while (!restart) {
+        if (!cur) return;
+        if (*cur == 0) {
+          if (frames.FrameCount() == 0) {
             StopCursor();
             return;
           }
-          Raise("特定できないシステムエラーです(ToT)");
+          bool resumed = false;
+          while (frames.FrameCount() > 0) {
+            try {
+              CheckRunControl();
+            } catch (const std::exception& e) {
+              ErrorStep(e);
+            }
+            if (!cur) return;
+            if (*cur != 0) {
+              resumed = true;
+              break;
+            }
+          }
+          if (!resumed) {
+            StopCursor();
+            return;
+          }
+          restart = true;
+          break;
         }
-        prev = cur;
-        ExecuteSentence(cur);
-      } catch (const TNumError& e) {
-        if (e.fault() == NumFault::kInvalidOperation) {
-          if (!TrimControl(ErrorLog()).empty()) ErrorLog() += "\r\n";
-          ErrorLog() += FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what());
+        try {
+          if (frames.FrameCount() > 65535) Raise("実行が無限ループしている可能性があるので終了します。");
+          if (stopFlag) return;
+          if (cur == prev) {
+            // a step that did not move the cursor: when errors are ignored the
+            // same step would fail forever, so the run ends with the report
+            if (!warnFlag && !errorHandler) {
+              try {
+                Raise("特定できないシステムエラーです(ToT)");
+              } catch (const ETama& e) {
+                ErrorMessageWord().SetValue(e.what());
+              }
+              errorShown = true;
+              host.ShowErrorDialog(ErrorLog());
+              stopFlag = true;
+              StopCursor();
+              return;
+            }
+            Raise("特定できないシステムエラーです(ToT)");
+          }
+          prev = cur;
+          ExecuteSentence(cur);
+        } catch (const TNumError& e) {
+          if (e.fault() == NumFault::kInvalidOperation) {
+            if (!TrimControl(ErrorLog()).empty()) ErrorLog() += "\r\n";
+            ErrorLog() += FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what());
+          }
+          ErrorStep(e);
+        } catch (const std::exception& e) {
+          ErrorStep(e);
         }
-        ErrorStep(e);
-      } catch (const std::exception& e) {
-        ErrorStep(e);
+        if (stopFlag) return;
       }
-      if (stopFlag) return;
     }
+  } catch (const TRunStopped&) {
+    // the run was stopped inside a nested run of one of its steps
   }
 }
 
 void TTamaBase::ExecuteSentence(const char*& p) {
   if (!p) return;
+  // an item ending in の is pushed and the next token read at once (a loop,
+  // so that a long chain of such items needs no deeper C++ stack)
+  for (;;) {
   SkipBlanks(p);
   const char c = *p;
   std::string item;
@@ -249,6 +263,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
   }
 
   // ---- the item ----
+  const char* afterToken = p;
   SkipBlanks(p);
   if (*p == '=') {
     ++p;
@@ -281,8 +296,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
   }
   if (EndsWith(item, kw::kNo)) {
     args.Push(std::move(item));
-    ExecuteSentence(p);
-    return;
+    continue;
   }
   if (EndsWith(item, kw::kHa)) {
     item.resize(item.size() - kw::kHa.size());
@@ -302,16 +316,25 @@ void TTamaBase::ExecuteSentence(const char*& p) {
     const THashNodeRef* slot = words.FindSlot(item, true);
     if (slot && IsCallable(slot->get())) {
       THashNodeRef word = *slot;
-      if (*p == '(')
+      if (*afterToken == '(') {
+        p = afterToken;
         CallWithParens(*word, p, false);
-      else
+      } else {
         ExecuteWord(*word);
+      }
       return;
     }
   }
   {
     char buf[64];
-    std::string_view folded = FoldOkurigana(item, buf, sizeof buf);
+    std::string big;
+    std::string_view folded;
+    if (item.size() <= sizeof buf) {
+      folded = FoldOkurigana(item, buf, sizeof buf);
+    } else {
+      big = FoldOkurigana(item);
+      folded = big;
+    }
     if (item == "もし" || folded == "繰返" || folded == "反復" || folded == "ループ") {
       args.Push(std::move(item));
       ExecutePending();
@@ -322,6 +345,8 @@ void TTamaBase::ExecuteSentence(const char*& p) {
     const THashNodeRef* slot = words.FindSlot(item, true);
     if (slot && IsCallable(slot->get())) {
       THashNodeRef word = *slot;
+      // the parentheses must follow the name directly
+      p = afterToken;
       std::string result = CallWithParens(*word, p, false);
       SkipSpaces(p);
       if (*p == 0 || *p == '\r' || *p == ';') {
@@ -331,11 +356,14 @@ void TTamaBase::ExecuteSentence(const char*& p) {
         return;
       }
       std::string particle(ReadWord(p));
-      item = (curTag == "s" ? QuoteValue(result) : result) + particle;
+      // a result that is no number goes on as a value, never as program text
+      item = (curTag == "e" ? result : QuoteValue(result)) + particle;
     }
   }
   args.Push(std::move(item));
-  if (*p == 0) ExecuteSentence(p);
+  if (*p == 0) ExecutePending();
+  return;
+  }
 }
 
 void TTamaBase::ExecutePending() {
@@ -405,10 +433,13 @@ void TTamaBase::CallLabel(THashNode& label) {
 }
 
 void TTamaBase::RunNestedLabel(THashNode& label) {
-  TNested nested(*this);
-  programFileName = label.Tag;
-  Jump(label.Link);
-  RunProgram();
+  {
+    TNested nested(*this);
+    programFileName = label.Tag;
+    Jump(label.Link);
+    RunProgram();
+  }
+  UnwindIfStopped(*this);
 }
 
 void TTamaBase::CollectLabels(const TTextRef& text, const std::string& fileName) {

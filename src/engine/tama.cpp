@@ -20,7 +20,17 @@ TTamaBase::~TTamaBase() = default;
 
 void TTamaBase::AddWord(THashNodeRef node) {
   const std::string& name = node->Name;
-  bool replacing = words.Find(name, false) != nullptr;
+  // a quick reference follows a replaced word, and one whose word had been
+  // removed takes the new word of its name
+  auto quickName = [&](std::string_view n) {
+    if (n == sore_.Name() || n == kaisu_.Name() || n == soshite_.Name() || n == errorMessage_.Name()) return true;
+    for (const auto& ref : controlRefs_)
+      if (ref.Name() == n) return true;
+    for (const auto& ref : otherRefs_)
+      if (ref.first == n) return true;
+    return false;
+  };
+  bool replacing = words.Find(name, false) != nullptr || quickName(name);
   words.Add(std::move(node));
   if (replacing) {
     ++wordGeneration;
@@ -37,6 +47,12 @@ void TTamaBase::RemoveWord(std::string_view name, bool fold) {
 
 void TTamaBase::BindQuickRefs() {
   auto bind = [&](TQuickRef& ref, std::string_view name) {
+    // a word still in the table, under its own or a new name (名義変更), stays
+    // the reference; a replaced or removed one gives way to the word of the name
+    if (!ref.Name().empty()) {
+      THashNode& held = ref.Get(words);
+      if (words.Find(held.Name, false) == &held) return;
+    }
     THashNodeRef node = words.FindRef(name, false);
     if (!node) {
       // the word is gone: keep a detached word so that commands still have one
@@ -48,6 +64,9 @@ void TTamaBase::BindQuickRefs() {
   bind(kaisu_, "回数");
   bind(soshite_, "そして");
   bind(errorMessage_, "エラーメッセージ");
+  // commands are filed under their folded names (違えば as 違)
+  static const char* const kControlNames[cwCount] = {"もし", "ならば", "なら", "違", "でなければ"};
+  for (int i = 0; i < cwCount; ++i) bind(controlRefs_[i], kControlNames[i]);
   for (auto& [name, ref] : otherRefs_) bind(ref, name);
 }
 
@@ -89,7 +108,7 @@ namespace {
 // How deep runs may nest inside one another (labels and commands used as
 // values, function calls, included files, handlers) before the C++ stack
 // would be at risk.
-constexpr int kMaxNesting = 400;
+constexpr int kMaxNesting = 300;
 }  // namespace
 
 TTamaBase::TNested::TNested(TTamaBase& t)

@@ -184,8 +184,31 @@ class TTamaBase {
   // runs once, then the cursor is nil.
   void CloseRun();
 
+  // ---- conditions, cases and jumps (flow.cpp) ----
+  int32_t conditionResult = -1;           // 1 true, 0 false, -1 none (a block was chosen)
+  std::string caseSelector = "~未定義";  // the value given to 条件分岐; the marker while none is pending
+  // Reads the then and else blocks at the cursor and runs the one the
+  // condition result selects; checkKeyword: the then block needs ならば/なら.
+  void Branch(bool checkKeyword);
+  // Moves the cursor to the entry of the label of exactly that name.
+  void JumpToLabel(std::string_view name);
+  // The stored (folded) names of the words of conditions, following renames.
+  enum TControlWord { cwMoshi, cwNaraba, cwNara, cwChigaeba, cwDenakereba, cwCount };
+  const std::string& ControlName(TControlWord w) { return controlRefs_[w].Get(words).Name; }
+
   // ---- assignment (assign.cpp) ----
+  // A は V / A = V; with items before the target on the stack, AssignItem.
   void AssignVariable(std::string_view target, const char*& p);
+  // Aの、Bは、V: the item B of the word A popped from the stack.
+  void AssignItem(std::string_view target, const char*& p);
+  // Makes the word a dictionary (the value's tag is "hs") or a plain variable.
+  void TransferDictionary(THashNode& word, std::string value, const std::string& tag);
+  // The object model sets these: an object word's value, and one of its
+  // properties from the unevaluated value text. Without them an object keeps
+  // the value as its text and has no properties to set.
+  void (*setObjectValue)(TTamaBase& t, THashNode& object, const std::string& value) = nullptr;
+  void (*setObjectProperty)(TTamaBase& t, THashNode& object, std::string_view property, std::string_view valueText) =
+      nullptr;
 
   // A nested run: saves what a run inside the current step would disturb.
   class TNested {
@@ -205,6 +228,7 @@ class TTamaBase {
 
  private:
   TQuickRef sore_, kaisu_, soshite_, errorMessage_;
+  TQuickRef controlRefs_[cwCount];
   std::vector<std::pair<std::string, TQuickRef>> otherRefs_;
 };
 

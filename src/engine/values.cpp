@@ -3,6 +3,7 @@
 // written with parentheses.
 #include "frontend/normalize.h"
 #include "frontend/scanner.h"
+#include "engine/runstop.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
 #include "support/number.h"
@@ -93,9 +94,17 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
     return EvaluateExpression(inner);
   }
   if (c == '-') {
-    ++p;
-    std::string v = ReadTerm(p, limit ? limit - 1 : nullptr);
-    return "-" + v;
+    // textual negation: every minus sign goes in front of the operand's value
+    size_t minus = 0;
+    while (*p == '-') {
+      ++p;
+      ++minus;
+      if (limit) --limit;
+      SkipBlanks(p);
+    }
+    std::string v = ReadTerm(p, limit);
+    v.insert(0, minus, '-');
+    return v;
   }
   std::string_view w = ReadWord(p);
   if (*p == '(') {
@@ -261,33 +270,70 @@ std::string TTamaBase::ExpandLiteral(std::string_view text) {
   return out;
 }
 
-bool TTamaBase::ResolveValue(std::string_view text, std::string& value) {
-  TZText z(text);
-  const char* p = z.begin();
-  std::string_view w = ReadWord(p);
-  if (!frontend::EndsWithChar(w, kw::kNo)) {
-    if (!words.Find(text, false)) return false;
-    value = EvaluateText(text);
-    return true;
-  }
-  THashNode* base = words.Find(w.substr(0, w.size() - kw::kNo.size()), false);
-  if (!base) return false;
-  switch (base->Kind) {
-    case wkVariable: {
-      if (!words.Find(base->Value(), false)) return false;
-      std::string again = base->Value() + "の," + std::string(p, z.end());
-      return ResolveValue(again, value);
-    }
-    case wkObject:
-    case wkHash: {
-      const char* q = z.begin();
-      value = ReadTerm(q);
+bool TTamaBase::ResolveValue(std::string_view textIn, std::string& value) {
+  std::string text(textIn);
+  // a variable may name another word whose items are meant; variables that
+  // name one another in a ring resolve to nothing
+  for (int hops = 0; hops < 64; ++hops) {
+    TZText z(text);
+    const char* p = z.begin();
+    std::string_view w = ReadWord(p);
+    if (!frontend::EndsWithChar(w, kw::kNo)) {
+      if (!words.Find(text, false)) return false;
+      value = EvaluateText(text);
       return true;
     }
-    default:
-      return false;
+    THashNode* base = words.Find(w.substr(0, w.size() - kw::kNo.size()), false);
+    if (!base) return false;
+    switch (base->Kind) {
+      case wkVariable: {
+        if (!words.Find(base->Value(), false)) return false;
+        std::string again = base->Value() + "の," + std::string(p, z.end());
+        text.swap(again);
+        continue;
+      }
+      case wkObject:
+      case wkHash: {
+        const char* q = z.begin();
+        value = ReadTerm(q);
+        return true;
+      }
+      default:
+        return false;
+    }
   }
+  return false;
 }
+
+namespace {
+// How deep calls written with parentheses may nest inside one another's
+// argument lists before the C++ stack would be at risk (labels count in the
+// nested runs as well).
+constexpr int kMaxCallDepth = 200;
+int callDepth = 0;
+
+class TCallDepth {
+ public:
+  explicit TCallDepth(TTamaBase& t) {
+    if (callDepth >= kMaxCallDepth) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
+    ++callDepth;
+  }
+  ~TCallDepth() { --callDepth; }
+  TCallDepth(const TCallDepth&) = delete;
+  TCallDepth& operator=(const TCallDepth&) = delete;
+};
+
+// The arguments that the callee left: "..."命令の引数に誤りがあります。引数が多いです。
+std::string SurplusMessage(const std::string& name, const TStack& items) {
+  std::string msg = "\"" + name + "\"命令の引数に誤りがあります。引数が多いです。\"";
+  for (const auto& it : items.Items()) {
+    msg += it;
+    msg += "\r\n";
+  }
+  msg += '"';
+  return msg;
+}
+}  // namespace
 
 std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool push) {
   THashNodeRef word = words.FindRef(wordIn.Name, false);
@@ -297,9 +343,10 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     return {};
   }
   if (*p != '(') Raise("関数\"" + word->Name + "\"の呼び出しで、引数の()は、すぐ後ろに書いてください。");
+  TCallDepth depth(*this);
   std::string inner = ReadParenthesisedChecked(p);
   // the call binds only its own arguments: the items of the sentence around
-  // it wait aside
+  // it wait aside, and what the callee leaves is an error of the call
   TStack outer;
   outer.Swap(args);
   auto restore = [&] {
@@ -318,17 +365,37 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     try {
       if (word->Kind == wkCommand) {
         CallCommand(*word);
+        positional = savedPositional;
+        if (!args.Empty()) {
+          std::string msg = SurplusMessage(word->Name, args);
+          args.Clear();
+          Raise(msg);
+        }
       } else if (word->Kind == wkLabel) {
-        TStack callItems;
-        callItems.Swap(args);
-        TNested nested(*this);
-        args.Swap(callItems);
-        StopCursor();
-        frames.ClearLevel();
-        positional = true;
-        CallLabel(*word);
-        positional = false;
-        RunProgram();
+        std::string surplus;
+        {
+          TStack callItems;
+          callItems.Swap(args);
+          TNested nested(*this);
+          args.Swap(callItems);
+          frames.ClearLevel();
+          positional = true;
+          // binding errors show the line of the call
+          CallLabel(*word);
+          // the subroutine's return ends the nested run
+          if (TRunControl* f = frames.Top()) f->resume = TPos{};
+          // the label's own sentences bind as sentences do
+          positional = false;
+          if (args.Empty()) {
+            RunProgram();
+          } else {
+            surplus = SurplusMessage(word->Name, args);
+            args.Clear();
+          }
+        }
+        // reported at the call, with the cursor back where the call stands
+        if (!surplus.empty()) Raise(surplus);
+        UnwindIfStopped(*this);
       } else {
         Raise("\"" + word->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
       }
@@ -344,7 +411,8 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     throw;
   }
   restore();
-  if (push) args.Push(result);
+  // a result pushed as an argument is a value, never program text again
+  if (push) args.Push(tag == "e" ? result : QuoteValue(result));
   curTag = tag;
   return result;
 }
@@ -352,22 +420,48 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
 void TTamaBase::ParseArgumentList(std::string_view innerText) {
   TZText z(innerText);
   const char* p = z.begin();
+  // a value read as an argument goes on as a value, never as program text
   auto pushValue = [&](std::string v) { args.Push(curTag == "e" ? std::move(v) : QuoteValue(v)); };
+  // True while the argument pushed last may still go on: a literal, an
+  // element or a parenthesised part that an operator follows continues the
+  // same argument; a comma or a line break ends it.
+  bool open = false;
+  auto afterPart = [&] {
+    const char* s = p;
+    SkipBlanks(p);
+    open = true;
+    for (const char* q = s; q < p; ++q)
+      if (*q == ',' || *q == '\xA4') open = false;
+  };
   while (*p) {
     std::string word(ReadWord(p));
-    const char c = *p;
+    char c = *p;
+    if (c == '\xA4') c = ',';
+    if (c == ' ' || c == '\t') {
+      // blanks after a word: an operator may follow ("A + 1"), or the next argument
+      SkipSpaces(p);
+      c = *p;
+      if (c == '\xA4') c = ',';
+      if (c != 0 && c != ',' && c != '\r' && c != '\n' && !sjis::IsOperator(c)) {
+        if (!word.empty()) args.Push(std::move(word));
+        open = false;
+        continue;
+      }
+    }
     if (c == 0) {
-      args.Push(std::move(word));
+      if (!word.empty()) args.Push(std::move(word));
       break;
     }
     if (c == '\r' || c == '\n') {
       if (!word.empty()) args.Push(std::move(word));
       LineBreakStep(p, false);
+      open = false;
       continue;
     }
     if (c == '"' || c == '`') {
+      if (!word.empty()) args.Push(std::move(word));
       args.Push(ReadLiteralChecked(p));
-      SkipBlanks(p);
+      afterPart();
       continue;
     }
     if (c == '#') {
@@ -388,7 +482,7 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
       }
       text.append(s, p);
       pushValue(EvaluateText(text));
-      SkipBlanks(p);
+      afterPart();
       continue;
     }
     if (c == '(') {
@@ -407,29 +501,34 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
         ReadParenthesisedChecked(p);
         std::string v = EvaluateText(std::string_view(s, p - s));
         if (*p && !sjis::IsDelimiter(*p)) v += ReadWord(p);
-        args.Push(curTag == "s" ? QuoteValue(v) : v);
+        pushValue(std::move(v));
       }
-      SkipBlanks(p);
+      afterPart();
       continue;
     }
     if (c == ',') {
       args.Push(std::move(word));
       ++p;
+      open = false;
       continue;
     }
-    SkipBlanks(p);
     if (!sjis::IsOperator(*p)) {
-      if (*p) ++p;
+      // a byte that starts no argument (":" or "?" for one)
+      if (!word.empty()) args.Push(std::move(word));
+      ++p;
+      open = false;
       continue;
     }
-    if (word.empty() && !args.Empty()) {
+    // an operator: the word, or the part pushed just before, is its left operand
+    if (word.empty() && open && !args.Empty()) {
       word = args.Pop();
       // a literal as the left operand: its value, not its quotes
       if (!word.empty() && (word.front() == '`' || word.front() == '"')) word = QuoteValue(EvaluateText(word));
     }
+    open = false;
     if (!(*p == '&' && p[1] != '&')) {
       const char* s = p;
-      while (*p && *p != ',' && *p != '\r' && *p != '\n') {
+      while (*p && *p != ',' && *p != '\xA4' && *p != '\r' && *p != '\n') {
         if (*p == '"' || *p == '`') {
           ReadLiteralChecked(p);
         } else if (*p == '(') {
@@ -441,7 +540,7 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
       std::string expr = word;
       expr.append(s, p);
       pushValue(EvaluateExpression(expr));
-      if (*p == ',') ++p;
+      if (*p == ',' || *p == '\xA4') ++p;
       continue;
     }
     std::string value;
@@ -452,21 +551,27 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
     }
     while (*p == '&' && p[1] != '&') {
       ++p;
-      SkipBlanks(p);
+      SkipSpaces(p);
+      if (*p == '\r' || *p == '\n') {
+        // a line-final "&" joins the next line
+        LineBreakStep(p, false);
+        SkipSpaces(p);
+      }
       value += ReadTerm(p);
-      SkipBlanks(p);
+      SkipSpaces(p);
     }
     args.Push(QuoteValue(value));
-    if (*p == ',') ++p;
+    afterPart();
   }
 }
 
 std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
+  // the key: the next word (after the blank that follows の), or the text
+  // inside the parentheses
+  SkipBlanks(p);
   std::string key;
   if (*p == '(') {
-    const char* s = p;
-    ReadParenthesisedChecked(p);
-    key.assign(s, p);
+    key = ReadParenthesisedChecked(p);
   } else {
     key = ReadWord(p);
   }

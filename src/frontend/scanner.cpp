@@ -1,5 +1,7 @@
 #include "frontend/scanner.h"
 
+#include "support/number.h"
+
 namespace tama::frontend {
 
 std::string_view ReadWord(const char*& p) {
@@ -27,7 +29,6 @@ inline int HexValue(char c) {
 
 std::string ReadNumber(const char*& p) {
   SkipBlanks(p);
-  const char* start = p;
   std::string sign;
   if (*p == '+' || *p == '-') {
     sign = *p;
@@ -38,36 +39,16 @@ std::string ReadNumber(const char*& p) {
     unsigned long long v = 0;
     while (HexValue(*p) >= 0) {
       v = (v << 4) | static_cast<unsigned>(HexValue(*p));
-      v &= 0xFFFFFFFFFFFFFFFFull;
       ++p;
     }
     return sign + std::to_string(v);
   }
-  if (sjis::IsDigit(*p) || *p == '.') {
-    const char* s = p;
-    while (sjis::IsDigit(*p)) ++p;
-    bool exponentAllowed = p > s;  // digits directly followed by a complete exponent
-    if (*p == '.' && sjis::IsDigit(p[1])) {
-      ++p;
-      while (sjis::IsDigit(*p)) ++p;
-      exponentAllowed = true;
-    }
-    if (exponentAllowed && (*p == 'E' || *p == 'e')) {
-      const char* e = p + 1;
-      if (*e == '+' || *e == '-') ++e;
-      if (sjis::IsDigit(*e)) {
-        while (sjis::IsDigit(*e)) ++e;
-        p = e;
-      }
-    }
-    if (p == s) {  // a lone "." is no number
-      p = start;
-      return {};
-    }
-    return sign + std::string(s, p);
-  }
-  if (!sign.empty()) return sign;  // a sign alone
-  return {};
+  // digits, a fraction only when a digit follows the point, an exponent only
+  // when it is complete ("1.e3" reads 1, "1.5E" reads 1.5)
+  const char* s = p;
+  p = SkipDecimalNumber(p, NumberSyntax::kProgram);
+  if (p == s) return sign;  // no digits: a sign alone, or nothing
+  return sign + std::string(s, p);
 }
 
 std::string_view ReadLiteral(const char*& p, const char* limit) {
@@ -151,9 +132,10 @@ std::string QuoteValue(std::string_view v) {
   std::string out;
   out.reserve(v.size() + 2);
   out += '`';
-  for (char c : v) {
-    out += c;
-    if (c == '`') out += '`';
+  for (size_t i = 0; i < v.size(); ++i) {
+    out += v[i];
+    if (v[i] == '`') out += '`';
+    if (sjis::IsLead(v[i]) && i + 1 < v.size()) out += v[++i];  // a trail byte 0x60 is no backquote
   }
   out += '`';
   return out;
@@ -166,6 +148,7 @@ std::string UnquoteValue(std::string_view v) {
   for (size_t i = 1; i + 1 < v.size(); ++i) {
     out += v[i];
     if (v[i] == '`' && i + 2 < v.size() && v[i + 1] == '`') ++i;
+    else if (sjis::IsLead(v[i]) && i + 2 < v.size()) out += v[++i];
   }
   return out;
 }

@@ -1,0 +1,106 @@
+// A whole interpreter with every command family, run on a program text with a
+// host that records what the program shows instead of showing it.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands/families.h"
+#include "engine/tama.h"
+#include "frontend/normalize.h"
+
+namespace tama::runfx {
+
+// Records 表示 and 言う lines (each followed by "\n") and every error log the
+// error dialog was opened with; the dialog answers `answer`.
+class TRecordingHost : public THost {
+ public:
+  void Display(std::string_view text) override {
+    shown += text;
+    shown += '\n';
+  }
+  void Message(std::string_view text, std::string_view) override {
+    shown += text;
+    shown += '\n';
+  }
+  TErrorAnswer ShowErrorDialog(const std::string& log) override {
+    dialogs.push_back(log);
+    return answer;
+  }
+  bool Headless() const override { return true; }
+
+  std::string shown;
+  std::vector<std::string> dialogs;
+  TErrorAnswer answer = TErrorAnswer::kStop;
+};
+
+class TRunFixture : public ::testing::Test {
+ protected:
+  TRunFixture() : tama(host) {
+    for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
+    tama.SetHandlers(families);
+  }
+
+  // Loads a program (Shift-JIS source with LF line breaks, as the literals of a
+  // test are): a new
+  // run with a fresh word table, the labels collected, the cursor at the start.
+  void Load(std::string_view source, const char* fileName = "t.tmk") {
+    ErrorLog().clear();
+    host.shown.clear();
+    host.dialogs.clear();
+    tama.stopFlag = false;
+    tama.StopCursor();
+    tama.currentRow = 0;
+    tama.programFileName = fileName;
+    tama.words.Clear();
+    tama.RegisterWords(families);
+    // as the loader gives it: every line followed by CR LF
+    std::string text;
+    for (size_t i = 0; i < source.size();) {
+      size_t j = source.find('\n', i);
+      if (j == std::string_view::npos) j = source.size();
+      text.append(source.substr(i, j - i));
+      text += "\r\n";
+      i = j + 1;
+    }
+    frontend::NormalizeSource(text);
+    TTextRef main = MakeText(text);
+    tama.sourceTexts.assign(1, main);
+    tama.CollectLabels(main, tama.programFileName);
+    tama.Jump({main, main->begin()});
+  }
+
+  // Loads and runs the program to its end.
+  void Run(std::string_view source) {
+    Load(source);
+    tama.RunProgram();
+  }
+
+  std::string Value(std::string_view name) {
+    THashNode* n = tama.words.Find(name, false);
+    return n ? n->Value() : std::string("<none>");
+  }
+  THashNode* Word(std::string_view name) { return tama.words.Find(name, false); }
+
+  // The lines of the error log, without their line breaks.
+  static std::vector<std::string> LogLines() {
+    std::vector<std::string> lines;
+    const std::string& log = ErrorLog();
+    size_t i = 0;
+    while (i < log.size()) {
+      size_t j = log.find("\r\n", i);
+      if (j == std::string::npos) j = log.size();
+      lines.push_back(log.substr(i, j - i));
+      i = j + 2;
+    }
+    return lines;
+  }
+
+  TRecordingHost host;
+  TTamaBase tama;
+  std::vector<const TCommandFamily*> families;
+};
+
+}  // namespace tama::runfx
