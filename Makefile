@@ -3,6 +3,9 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
+# Let the compiler cache serve builds of other checkouts of the same sources.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc
 
