@@ -2,6 +2,9 @@
 // classes, text encodings, BASE64 and mail headers).
 // Handlers switch on these; the aliases of a command share its id.
 #pragma once
+#include <string>
+#include <string_view>
+
 #include "engine/command.h"
 
 namespace tama {
@@ -31,5 +34,10 @@ enum ConversionId : int {
 
 // The registration table of this family.
 const TCommandFamily& ConversionFamily();
+
+// 英数半角変換: the full-width digits, letters, the symbols
+// ！”＃＄％＆’（）＝－￥［］｛｝＿／＞＜，．＠‘ and the ideographic space made
+// half-width; every other character is copied as it is.
+std::string AlnumToHalfWidth(std::string_view s);
 
 }  // namespace tama

@@ -65,4 +65,11 @@ enum NumericId : int {
 // The registration table of this family.
 const TCommandFamily& NumericFamily();
 
+// The power rule of POWER, 切り捨て and 四捨五入: b = 0 gives 1; a = 0 with
+// b > 0 gives 0; an integer b with |b| <= 2147483647 by repeated squaring (a
+// negative b gives 1 / a^|b|); otherwise exp(b * ln a). Raises TNumError for
+// the failing conditions (0 to a negative power, a negative base with a
+// fractional exponent, overflow).
+long double PowerRule(long double a, long double b);
+
 }  // namespace tama

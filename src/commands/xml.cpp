@@ -1,17 +1,58 @@
-// Registration table of the XML commands.
+// The XML commands. Each reads its document argument afresh; the setting
+// commands give the whole document as written out again.
 #include "commands/xml.h"
 
 #include <iterator>
+#include <string>
+
+#include "engine/tama.h"
+#include "support/xml.h"
 
 namespace tama {
 
+namespace {
+
+// XMLテキストデータ取得, XML属性データ取得, XML切り出し: document and path.
+void XmlGet(TTamaBase& t, int id) {
+  const std::string path = t.PopArgValue();
+  const std::string document = t.PopArgValue();
+  std::string out;
+  switch (id) {
+    case kCmdXmlTextDataShutoku:
+      out = support::XmlGetText(document, path);
+      break;
+    case kCmdXmlZokuseiDataShutoku:
+      out = support::XmlGetAttributes(document, path);
+      break;
+    default:
+      out = support::XmlCut(document, path);
+      break;
+  }
+  t.SetResult(std::move(out), "s");
+}
+
+// XMLテキストデータ設定, XML属性データ設定: document, path and the new data.
+void XmlSet(TTamaBase& t, int id) {
+  const std::string data = t.PopArgValue();
+  const std::string path = t.PopArgValue();
+  const std::string document = t.PopArgValue();
+  t.SetResult(id == kCmdXmlTextDataSettei ? support::XmlSetText(document, path, data)
+                                          : support::XmlSetAttributes(document, path, data),
+              "s");
+}
+
+// XMLパス形式で取得
+void XmlPaths(TTamaBase& t, int) { t.SetResult(support::XmlListPaths(t.PopArgValue()), "s"); }
+
+}  // namespace
+
 static const TCommandDef kDefs[] = {
-    {"XMLテキストデータ取得", "?の,?を", kCmdXmlTextDataShutoku, nullptr},
-    {"XMLテキストデータ設定", "?の,?に,?を", kCmdXmlTextDataSettei, nullptr},
-    {"XML属性データ取得", "?の,?を", kCmdXmlZokuseiDataShutoku, nullptr},
-    {"XML属性データ設定", "?の,?に,?を", kCmdXmlZokuseiDataSettei, nullptr},
-    {"XML切り出し", "?から,?の", kCmdXmlKiridashi, nullptr},
-    {"XMLパス形式で取得", "?を", kCmdXmlPathKeishikiDeShutoku, nullptr},
+    {"XMLテキストデータ取得", "?の,?を", kCmdXmlTextDataShutoku, XmlGet},
+    {"XMLテキストデータ設定", "?の,?に,?を", kCmdXmlTextDataSettei, XmlSet},
+    {"XML属性データ取得", "?の,?を", kCmdXmlZokuseiDataShutoku, XmlGet},
+    {"XML属性データ設定", "?の,?に,?を", kCmdXmlZokuseiDataSettei, XmlSet},
+    {"XML切り出し", "?から,?の", kCmdXmlKiridashi, XmlGet},
+    {"XMLパス形式で取得", "?を", kCmdXmlPathKeishikiDeShutoku, XmlPaths},
 };
 
 static const TCommandFamily kFamily = {"xml", kDefs, std::size(kDefs)};

@@ -82,6 +82,85 @@ void ForEachLine(std::string_view v, F&& f) {
   }
 }
 
+// True when reading the text as a value cannot run program code: every word
+// in it is a variable, a dictionary or no word at all (no command, label or
+// object, also under its folded name), and no string expands "{...}".
+bool PureValueText(TTamaBase& t, const char* p) {
+  static constexpr std::string_view kBrace = "｛";
+  auto pureWord = [&](std::string_view w) {
+    for (bool fold : {false, true}) {
+      if (const THashNode* n = t.words.Find(w, fold); n && n->Kind != wkVariable && n->Kind != wkHash) return false;
+    }
+    return true;
+  };
+  while (*p) {
+    const char c = *p;
+    if (c == '"' || c == '`') {
+      const char* s = p;
+      try {
+        frontend::ReadLiteral(p);
+      } catch (const frontend::TScanError&) {
+        return false;
+      }
+      if (p == s) return false;
+      if (c == '"') {
+        for (const char* q = s; q < p; q += sjis::CharLenZ(q))
+          if (*q == '{' || (q[0] == kBrace[0] && q[1] == kBrace[1])) return false;
+      }
+      continue;
+    }
+    if (!sjis::IsLead(c) && (sjis::IsDelimiter(c) || c == '\n')) {
+      ++p;
+      continue;
+    }
+    std::string_view w = frontend::ReadWord(p);
+    if (w.empty()) {
+      ++p;
+      continue;
+    }
+    if (!pureWord(w)) return false;
+    if (EndsWithChar(w, kw::kNo) && !pureWord(w.substr(0, w.size() - kw::kNo.size()))) return false;
+  }
+  return true;
+}
+
+// "T は、T & a & b ...": when reading the terms cannot run program code (so
+// that nothing but this assignment changes T), the terms are appended to the
+// variable in place instead of copying its whole value on every pass; the
+// result is the one the full evaluation gives. Returns false, having changed
+// nothing, for any other form (an operator among the terms, for one).
+bool AppendInPlace(TTamaBase& t, THashNode& node, std::string_view valueText) {
+  if (node.Kind != wkVariable || node.Protected || valueText.empty()) return false;
+  TZText z(valueText);
+  const char* p = z.begin();
+  frontend::SkipBlanks(p);
+  if (frontend::ReadWord(p) != node.Name) return false;
+  frontend::SkipBlanks(p);
+  if (*p != '&' || p[1] == '&' || !PureValueText(t, p)) return false;
+  std::string tail;
+  while (*p) {
+    frontend::SkipBlanks(p);
+    if (*p == '&' && p[1] != '&') {
+      ++p;
+      frontend::SkipBlanks(p);
+      if (*p == '\r' || *p == '\n') {
+        t.LineBreakStep(p, false);
+        frontend::SkipBlanks(p);
+      }
+      tail += t.ReadTerm(p);
+      continue;
+    }
+    // the rest would be an expression over the whole value: evaluated the
+    // usual way (reading the terms again changes nothing)
+    if (sjis::IsOperator(*p)) return false;
+    break;
+  }
+  node.MutableValue() += tail;
+  node.Tag = "s";
+  t.curTag = "s";
+  return true;
+}
+
 }  // namespace
 
 void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
@@ -99,6 +178,9 @@ void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
   if (!target.empty() && (target[0] == '"' || target[0] == '`'))
     Raise("\"" + target + "の代入文\"は、文法が正しくないため、実行できません。『変数名は、「内容」』のように書いてください。");
 
+  if (target.find('#') == std::string::npos) {
+    if (THashNode* self = words.Find(target, false); self && AppendInPlace(*this, *self, valueText)) return;
+  }
   std::string value = EvaluateText(valueText);
   const std::string tag = curTag;
 

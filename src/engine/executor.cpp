@@ -113,256 +113,256 @@ void TTamaBase::ExecuteSentence(const char*& p) {
   // an item ending in の is pushed and the next token read at once (a loop,
   // so that a long chain of such items needs no deeper C++ stack)
   for (;;) {
-  SkipBlanks(p);
-  const char c = *p;
-  std::string item;
-  bool isWord = false;
-  switch (c) {
-    case 0:
-      ExecutePending();
-      return;
-    case '\r':
-    case '\n':
-      LineBreakStep(p, true);
-      return;
-    case '"':
-    case '`': {
-      std::string lit = ReadLiteralChecked(p);
-      item = QuoteValue(EvaluateText(lit));
-      SkipSpaces(p);
-      if (*p != '&') {
-        item += ReadWord(p);
-      } else {
-        while (*p == '&') {
-          ++p;
-          SkipBlanks(p);
-          if (*p == '\r' || *p == '\n') {
-            LineBreakStep(p, false);
+    SkipBlanks(p);
+    const char c = *p;
+    std::string item;
+    bool isWord = false;
+    switch (c) {
+      case 0:
+        ExecutePending();
+        return;
+      case '\r':
+      case '\n':
+        LineBreakStep(p, true);
+        return;
+      case '"':
+      case '`': {
+        std::string lit = ReadLiteralChecked(p);
+        item = QuoteValue(EvaluateText(lit));
+        SkipSpaces(p);
+        if (*p != '&') {
+          item += ReadWord(p);
+        } else {
+          while (*p == '&') {
+            ++p;
             SkipBlanks(p);
-          }
-          if (*p == '"' || *p == '`') {
-            std::string next = ReadLiteralChecked(p);
-            item += '&';
-            item += QuoteValue(EvaluateText(next));
-            SkipSpaces(p);
-            if (*p != '&') item += ReadWord(p);
-          } else {
-            item += '&';
-            item += ReadWord(p);
+            if (*p == '\r' || *p == '\n') {
+              LineBreakStep(p, false);
+              SkipBlanks(p);
+            }
+            if (*p == '"' || *p == '`') {
+              std::string next = ReadLiteralChecked(p);
+              item += '&';
+              item += QuoteValue(EvaluateText(next));
+              SkipSpaces(p);
+              if (*p != '&') item += ReadWord(p);
+            } else {
+              item += '&';
+              item += ReadWord(p);
+            }
           }
         }
+        break;
       }
-      break;
-    }
-    case '#': {
-      std::string name = args.Pop();
-      if (!words.Find(name, false) && !name.empty()) {
-        auto node = std::make_shared<THashNode>(name, false, -1, "");
-        node->Link = Here();
-        AddWord(std::move(node));
-      }
-      ++p;
-      std::string first;
-      if (*p == '(') {
-        const char* s = p;
-        ReadParenthesisedChecked(p);
-        first.assign(s, p);
-      } else {
-        first = ReadWord(p);
-      }
-      SkipSpaces(p);
-      item = name + "#" + first;
-      if (*p == '#') {
+      case '#': {
+        std::string name = args.Pop();
+        if (!words.Find(name, false) && !name.empty()) {
+          auto node = std::make_shared<THashNode>(name, false, -1, "");
+          node->Link = Here();
+          AddWord(std::move(node));
+        }
         ++p;
-        std::string second;
+        std::string first;
         if (*p == '(') {
           const char* s = p;
           ReadParenthesisedChecked(p);
-          second.assign(s, p);
+          first.assign(s, p);
         } else {
-          second = ReadWord(p);
+          first = ReadWord(p);
         }
-        // the second index is kept as written, its particle with it: the
-        // element is read when the argument is evaluated
-        item += "#" + second;
-      }
-      if (*p && !sjis::IsDelimiter(*p)) item += ReadWord(p);
-      break;
-    }
-    case '$':
-    case '+':
-    case '-':
-    case '0':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-    case '8':
-    case '9': {
-      item = frontend::ReadNumber(p);
-      SkipSpaces(p);
-      while (sjis::IsOperator(*p)) {
-        while (sjis::IsOperator(*p)) item += *p++;
         SkipSpaces(p);
-        item += frontend::ReadNumber(p);
-        SkipSpaces(p);
-        item = EvaluateExpression(item);
+        item = name + "#" + first;
+        if (*p == '#') {
+          ++p;
+          std::string second;
+          if (*p == '(') {
+            const char* s = p;
+            ReadParenthesisedChecked(p);
+            second.assign(s, p);
+          } else {
+            second = ReadWord(p);
+          }
+          // the second index is kept as written, its particle with it: the
+          // element is read when the argument is evaluated
+          item += "#" + second;
+        }
+        if (*p && !sjis::IsDelimiter(*p)) item += ReadWord(p);
+        break;
       }
-      if (*p != '\r' && *p != '\n' && *p != ',' && *p != ';' && *p != '\xA4') item += ReadWord(p);
-      break;
-    }
-    case '(': {
-      const char* s = p;
-      ReadParenthesisedChecked(p);
-      item.assign(s, p);
-      item += ReadWord(p);
-      break;
-    }
-    case '*':
-      while (*p && *p != '\r') ++p;
-      return;
-    case ';':
-      ++p;
-      ExecutePending();
-      return;
-    case '?': {
-      ++p;
-      SkipBlanks(p);
-      if (*p == '"' || *p == '`') {
-        std::string lit = ReadLiteralChecked(p);
-        host.Message(EvaluateText(lit), "");
+      case '$':
+      case '+':
+      case '-':
+      case '0':
+      case '1':
+      case '2':
+      case '3':
+      case '4':
+      case '5':
+      case '6':
+      case '7':
+      case '8':
+      case '9': {
+        item = frontend::ReadNumber(p);
+        SkipSpaces(p);
+        while (sjis::IsOperator(*p)) {
+          while (sjis::IsOperator(*p)) item += *p++;
+          SkipSpaces(p);
+          item += frontend::ReadNumber(p);
+          SkipSpaces(p);
+          item = EvaluateExpression(item);
+        }
+        if (*p != '\r' && *p != '\n' && *p != ',' && *p != ';' && *p != '\xA4') item += ReadWord(p);
+        break;
+      }
+      case '(': {
+        const char* s = p;
+        ReadParenthesisedChecked(p);
+        item.assign(s, p);
+        item += ReadWord(p);
+        break;
+      }
+      case '*':
+        while (*p && *p != '\r') ++p;
+        return;
+      case ';':
+        ++p;
+        ExecutePending();
+        return;
+      case '?': {
+        ++p;
+        SkipBlanks(p);
+        if (*p == '"' || *p == '`') {
+          std::string lit = ReadLiteralChecked(p);
+          host.Message(EvaluateText(lit), "");
+          return;
+        }
+        if (args.Empty()) Raise("\"?\"は、文法が正しくないため、実行できません。");
+        std::string condition = args.Pop();
+        QuickCondition(condition, p);
         return;
       }
-      if (args.Empty()) Raise("\"?\"は、文法が正しくないため、実行できません。");
-      std::string condition = args.Pop();
-      QuickCondition(condition, p);
+      default: {
+        std::string_view w = ReadWord(p);
+        if (w.empty()) {
+          std::string b(1, *p);
+          std::string msg = "\"" + b + "\"は、文法が正しくないため、実行できません。";
+          if (*p == '&')
+            msg += "\"&\"は、文字列との連結に使います。";
+          else if (sjis::IsOperator(*p))
+            msg += "\"" + b + "\"は、計算式で使います。";
+          Raise(msg);
+        }
+        if (w == Soshite().Name) {
+          ExecutePending();
+          return;
+        }
+        item = w;
+        isWord = true;
+        break;
+      }
+    }
+
+    // ---- the item ----
+    const char* afterToken = p;
+    SkipBlanks(p);
+    if (*p == '=') {
+      ++p;
+      AssignVariable(item, p);
       return;
     }
-    default: {
-      std::string_view w = ReadWord(p);
-      if (w.empty()) {
-        std::string b(1, *p);
-        std::string msg = "\"" + b + "\"は、文法が正しくないため、実行できません。";
-        if (*p == '&')
-          msg += "\"&\"は、文字列との連結に使います。";
-        else if (sjis::IsOperator(*p))
-          msg += "\"" + b + "\"は、計算式で使います。";
-        Raise(msg);
+    if (*p == '&' && p[1] != '&') {
+      std::string value;
+      std::string out = ResolveValue(item, value) ? QuoteValue(value) : item;
+      while (*p == '&') {
+        ++p;
+        SkipBlanks(p);
+        if (*p == '\r' || *p == '\n') {
+          LineBreakStep(p, false);
+          SkipBlanks(p);
+        }
+        if (*p == '"' || *p == '`') {
+          std::string next = ReadLiteralChecked(p);
+          out += '&';
+          out += QuoteValue(EvaluateText(next));
+          SkipSpaces(p);
+          if (*p != '&') out += ReadWord(p);
+        } else {
+          out += '&';
+          out += ReadWord(p);
+        }
       }
-      if (w == Soshite().Name) {
+      args.Push(std::move(out));
+      return;
+    }
+    if (EndsWith(item, kw::kNo)) {
+      args.Push(std::move(item));
+      continue;
+    }
+    if (EndsWith(item, kw::kHa)) {
+      item.resize(item.size() - kw::kHa.size());
+      AssignVariable(item, p);
+      return;
+    }
+    if (EndsWith(item, kw::kKai)) {
+      std::string count = EvaluateText(std::string_view(item).substr(0, item.size() - kw::kKai.size()));
+      StartTimes(ReadInteger(count, -1), p);
+      return;
+    }
+    if (EndsWith(item, kw::kNoToki)) {
+      CaseBranch(std::string_view(item).substr(0, item.size() - kw::kNoToki.size()), p);
+      return;
+    }
+    if (EndsWith(item, kw::kTe)) {
+      const THashNodeRef* slot = words.FindSlot(item, true);
+      if (slot && IsCallable(slot->get())) {
+        THashNodeRef word = *slot;
+        if (*afterToken == '(') {
+          p = afterToken;
+          CallWithParens(*word, p, false);
+        } else {
+          ExecuteWord(*word);
+        }
+        return;
+      }
+    }
+    {
+      char buf[64];
+      std::string big;
+      std::string_view folded;
+      if (item.size() <= sizeof buf) {
+        folded = FoldOkurigana(item, buf, sizeof buf);
+      } else {
+        big = FoldOkurigana(item);
+        folded = big;
+      }
+      if (item == "もし" || folded == "繰返" || folded == "反復" || folded == "ループ") {
+        args.Push(std::move(item));
         ExecutePending();
         return;
       }
-      item = w;
-      isWord = true;
-      break;
     }
-  }
-
-  // ---- the item ----
-  const char* afterToken = p;
-  SkipBlanks(p);
-  if (*p == '=') {
-    ++p;
-    AssignVariable(item, p);
-    return;
-  }
-  if (*p == '&' && p[1] != '&') {
-    std::string value;
-    std::string out = ResolveValue(item, value) ? QuoteValue(value) : item;
-    while (*p == '&') {
-      ++p;
-      SkipBlanks(p);
-      if (*p == '\r' || *p == '\n') {
-        LineBreakStep(p, false);
-        SkipBlanks(p);
-      }
-      if (*p == '"' || *p == '`') {
-        std::string next = ReadLiteralChecked(p);
-        out += '&';
-        out += QuoteValue(EvaluateText(next));
-        SkipSpaces(p);
-        if (*p != '&') out += ReadWord(p);
-      } else {
-        out += '&';
-        out += ReadWord(p);
-      }
-    }
-    args.Push(std::move(out));
-    return;
-  }
-  if (EndsWith(item, kw::kNo)) {
-    args.Push(std::move(item));
-    continue;
-  }
-  if (EndsWith(item, kw::kHa)) {
-    item.resize(item.size() - kw::kHa.size());
-    AssignVariable(item, p);
-    return;
-  }
-  if (EndsWith(item, kw::kKai)) {
-    std::string count = EvaluateText(std::string_view(item).substr(0, item.size() - kw::kKai.size()));
-    StartTimes(ReadInteger(count, -1), p);
-    return;
-  }
-  if (EndsWith(item, kw::kNoToki)) {
-    CaseBranch(std::string_view(item).substr(0, item.size() - kw::kNoToki.size()), p);
-    return;
-  }
-  if (EndsWith(item, kw::kTe)) {
-    const THashNodeRef* slot = words.FindSlot(item, true);
-    if (slot && IsCallable(slot->get())) {
-      THashNodeRef word = *slot;
-      if (*afterToken == '(') {
+    if (isWord && *p == '(') {
+      const THashNodeRef* slot = words.FindSlot(item, true);
+      if (slot && IsCallable(slot->get())) {
+        THashNodeRef word = *slot;
+        // the parentheses must follow the name directly
         p = afterToken;
-        CallWithParens(*word, p, false);
-      } else {
-        ExecuteWord(*word);
+        std::string result = CallWithParens(*word, p, false);
+        SkipSpaces(p);
+        if (*p == 0 || *p == '\r' || *p == ';') {
+          THashNode& sore = Sore();
+          sore.SetValue(std::move(result));
+          sore.Tag = curTag;
+          return;
+        }
+        std::string particle(ReadWord(p));
+        // a result that is no number goes on as a value, never as program text
+        item = (curTag == "e" ? result : QuoteValue(result)) + particle;
       }
-      return;
     }
-  }
-  {
-    char buf[64];
-    std::string big;
-    std::string_view folded;
-    if (item.size() <= sizeof buf) {
-      folded = FoldOkurigana(item, buf, sizeof buf);
-    } else {
-      big = FoldOkurigana(item);
-      folded = big;
-    }
-    if (item == "もし" || folded == "繰返" || folded == "反復" || folded == "ループ") {
-      args.Push(std::move(item));
-      ExecutePending();
-      return;
-    }
-  }
-  if (isWord && *p == '(') {
-    const THashNodeRef* slot = words.FindSlot(item, true);
-    if (slot && IsCallable(slot->get())) {
-      THashNodeRef word = *slot;
-      // the parentheses must follow the name directly
-      p = afterToken;
-      std::string result = CallWithParens(*word, p, false);
-      SkipSpaces(p);
-      if (*p == 0 || *p == '\r' || *p == ';') {
-        THashNode& sore = Sore();
-        sore.SetValue(std::move(result));
-        sore.Tag = curTag;
-        return;
-      }
-      std::string particle(ReadWord(p));
-      // a result that is no number goes on as a value, never as program text
-      item = (curTag == "e" ? result : QuoteValue(result)) + particle;
-    }
-  }
-  args.Push(std::move(item));
-  if (*p == 0) ExecutePending();
-  return;
+    args.Push(std::move(item));
+    if (*p == 0) ExecutePending();
+    return;
   }
 }
 

@@ -31,7 +31,7 @@ constexpr const char kNoCase[] = "~未定義";
 constexpr size_t kMaxSourceTexts = 50;
 
 inline bool StartsWith(const char* p, std::string_view s) {
-  return !s.empty() && std::strncmp(p, s.data(), s.size()) == 0;
+  return !s.empty() && *p == s[0] && std::strncmp(p, s.data(), s.size()) == 0;
 }
 inline bool StartsWith(std::string_view text, std::string_view s) {
   return text.size() >= s.size() && text.substr(0, s.size()) == s;

@@ -41,6 +41,8 @@ class TQuickRef {
   uint64_t generation_ = 0;
 };
 
+struct TFileState;  // engine/files_state.h
+
 class TTamaBase {
  public:
   explicit TTamaBase(THost& host);
@@ -59,6 +61,9 @@ class TTamaBase {
   bool runtimeMode = false, packedSource = false, defaultFile = false;
   bool debugFlag = false, lineStop = false, stopFlag = false;
   int securityLevel = -1;
+  // the packed-file reader, extracted files, file handles and shared blocks
+  // (engine/files_state.h; made on first use, freed with the state)
+  std::shared_ptr<TFileState> fileState;
   int textX = 10, textY = 10;
   int currentRow = 0;
 

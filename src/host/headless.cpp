@@ -1,5 +1,9 @@
 #include "host/headless.h"
 
+#include <unistd.h>
+
+#include <cstring>
+
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
 
@@ -40,6 +44,45 @@ THost::TErrorAnswer THeadlessHost::ShowErrorDialog(const std::string& log) {
   std::fflush(stderr);
   errorReported = true;
   return TErrorAnswer::kStop;
+}
+
+namespace {
+const char* Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+}  // namespace
+
+THost::TSecurityAnswer THeadlessHost::AskSecurity(std::string_view message, std::string_view unanswered) {
+  std::fflush(stdout);
+  if (!isatty(STDIN_FILENO)) {
+    WriteText(stderr, unanswered);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    return TSecurityAnswer::kClosed;
+  }
+  WriteText(stderr, message);
+  std::fputc('\n', stderr);
+  WriteText(stderr, "[1] はい  [2] いいえ  [3] 全てはい  [4] 全ていいえ > ");
+  std::fflush(stderr);
+  char line[256];
+  if (!std::fgets(line, sizeof line, stdin)) return TSecurityAnswer::kClosed;
+  std::string answer = line;
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r' || answer.back() == ' '))
+    answer.pop_back();
+  // the answer is typed in the terminal's UTF-8
+  if (answer == "1" || answer == "y" || answer == "Y" || answer == Utf8(u8"はい")) return TSecurityAnswer::kYes;
+  if (answer == "2" || answer == "n" || answer == "N" || answer == Utf8(u8"いいえ")) return TSecurityAnswer::kNo;
+  if (answer == "3" || answer == Utf8(u8"全てはい")) return TSecurityAnswer::kAllYes;
+  if (answer == "4" || answer == Utf8(u8"全ていいえ")) return TSecurityAnswer::kAllNo;
+  return TSecurityAnswer::kClosed;
+}
+
+void THeadlessHost::Warning(std::string_view text, std::string_view caption) {
+  std::fflush(stdout);
+  std::string line(caption);
+  line += ": ";
+  line += text;
+  WriteText(stderr, line);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace tama::host

@@ -18,6 +18,12 @@ class THeadlessHost : public THost {
   void Message(std::string_view text, std::string_view caption) override;
   TErrorAnswer ShowErrorDialog(const std::string& log) override;
   bool Headless() const override { return true; }
+  // The security question on the terminal when standard input is one;
+  // otherwise the `unanswered` line goes to standard error and the question
+  // counts as closed.
+  TSecurityAnswer AskSecurity(std::string_view message, std::string_view unanswered) override;
+  // Warnings go to standard error, after their caption.
+  void Warning(std::string_view text, std::string_view caption) override;
 
   bool errorReported = false;  // the run ended with the error report
 };

@@ -1,22 +1,129 @@
 #include "host/packed.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "engine/files_state.h"
 #include "engine/tama.h"
+#include "sjis/convert.h"
+#include "support/fmix.h"
 
 namespace tama::host {
 
-// The container format is read by the packed-file reader; until it exists no
-// executable is taken to carry a program and no file is a resource container.
+namespace {
+
+constexpr const char* kProgramEntry = "tamakazu.tmk";
+
+bool ReadBytes(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* p = bytes.data();
+  size_t n = bytes.size();
+  while (n > 0) {
+    ssize_t put = write(fd, p, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    p += put;
+    n -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool LoadPackedProgram(TTamaBase& tama, const std::string& exePath, const std::string& firstArg) {
-  (void)tama;
-  (void)exePath;
-  (void)firstArg;
-  return false;
+  if (firstArg == "-run") return false;
+  try {
+    support::TContainerPlace place;
+    if (!support::FindContainer(exePath, place)) return false;
+    TFileState& fs = Files(tama);
+    fs.reader = std::make_unique<support::TFileMixReader>(exePath, place.offset, place.length,
+                                                          sjis::Utf8ToSjisLossy(exePath));
+    std::string text;
+    if (!fs.reader->Extract(kProgramEntry, text)) return false;
+    tama.sourceText = std::move(text);
+    tama.programFileName = kProgramEntry;
+    tama.packedSource = true;
+    return true;
+  } catch (const ETama&) {
+    throw;
+  } catch (const std::exception& e) {
+    tama.Raise(std::string("ファイルの展開に失敗しました。") + e.what());
+  }
 }
 
 bool OpenResource(TTamaBase& tama, const std::string& path) {
-  (void)tama;
-  (void)path;
-  return false;
+  try {
+    support::TContainerPlace place;
+    std::string head;
+    {
+      std::ifstream in(path, std::ios::binary);
+      char m[4] = {};
+      if (!in.read(m, 4)) return false;
+      head.assign(m, 4);
+    }
+    if (head != support::kFileMixMagic && !support::FindContainer(path, place)) return false;
+    Files(tama).reader =
+        std::make_unique<support::TFileMixReader>(path, place.offset, place.length, sjis::Utf8ToSjisLossy(path));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string ResourceEntryName(const std::string& nativePath) {
+  std::string_view p = nativePath;
+  while (p.size() > 2 && p.substr(0, 2) == "./") p.remove_prefix(2);
+  std::string name = sjis::Utf8ToSjisLossy(p);
+  for (char& c : name)
+    if (c == '/') c = '\\';  // "/" is never the second byte of a character
+  return name;
+}
+
+std::string PackProgram(const std::string& runtimeExe, const std::string& programText, const std::string& output,
+                        const std::vector<std::string>& resources) {
+  std::string runtime;
+  if (!ReadBytes(runtimeExe, runtime)) return "cannot read the run-time " + runtimeExe;
+  // a run-time that carries a program itself passes on only its own image
+  support::TContainerPlace carried;
+  if (support::FindContainer(runtimeExe, carried)) runtime.resize(carried.offset);
+  std::vector<support::TFileMixItem> items;
+  items.push_back({"TAMAKAZU.TMK", programText, 1});
+  for (const std::string& r : resources) {
+    support::TFileMixItem item;
+    item.name = ResourceEntryName(r);
+    if (!ReadBytes(r, item.bytes)) return "cannot read " + r;
+    items.push_back(std::move(item));
+  }
+  std::string container;
+  try {
+    container = support::BuildFileMix(items);
+  } catch (const std::exception& e) {
+    return sjis::SjisToUtf8(e.what());
+  }
+  std::string tmp = output + ".XXXXXX";
+  int fd = mkstemp(tmp.data());
+  if (fd < 0) return "cannot write " + output + ": " + std::strerror(errno);
+  bool ok = WriteAll(fd, runtime) && WriteAll(fd, container) && WriteAll(fd, support::ContainerTrailer(runtime.size()));
+  if (fchmod(fd, 0755) != 0) ok = false;
+  if (close(fd) != 0) ok = false;
+  if (!ok || rename(tmp.c_str(), output.c_str()) != 0) {
+    std::string why = std::strerror(errno);
+    unlink(tmp.c_str());
+    return "cannot write " + output + ": " + why;
+  }
+  return {};
 }
 
 }  // namespace tama::host

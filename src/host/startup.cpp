@@ -11,11 +11,14 @@
 #include <sstream>
 
 #include "commands/families.h"
+#include "engine/files_state.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "host/headless.h"
 #include "host/packed.h"
 #include "sjis/convert.h"
+#include "support/fmix.h"
+#include "support/path.h"
 
 namespace tama::host {
 
@@ -84,6 +87,56 @@ std::string JoinLines(std::string_view text) {
 
 std::string ToSjis(const std::string& utf8) { return sjis::Utf8ToSjisLossy(utf8); }
 
+// The real folder of a file (native, ending in "/"), taken before the
+// working folder changes.
+std::string RealFolderOf(const std::string& file) {
+  std::string folder = support::RealPathOfExistingPart(support::AbsolutePath(support::NativeDirName(file)));
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// An executable by its first bytes (an ELF image or an "MZ" image).
+bool LooksExecutable(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[4] = {};
+  if (!in.read(head, 4)) return false;
+  return std::memcmp(head, "\x7F" "ELF", 4) == 0 || (head[0] == 'M' && head[1] == 'Z');
+}
+
+// --pack PROGRAM -o OUTPUT [FILES...]
+int Pack(const std::string& self, const std::vector<std::string>& args) {
+  std::string program, output;
+  std::vector<std::string> resources;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size())
+      output = args[++i];
+    else if (program.empty())
+      program = args[i];
+    else
+      resources.push_back(args[i]);
+  }
+  if (program.empty() || output.empty()) {
+    std::fprintf(stderr, "usage: tamakazu --pack PROGRAM -o OUTPUT [FILES...]\n");
+    return 2;
+  }
+  std::string text;
+  int badLine = 0;
+  if (!ReadProgramFile(program, text, badLine)) {
+    PrintError("起動ファイル「" + ToSjis(program) + "」が読込めません。");
+    return 1;
+  }
+  if (badLine > 0) {
+    std::fprintf(stderr, "%s(%d): a character has no Shift-JIS form\n", program.c_str(), badLine);
+    return 1;
+  }
+  std::string error = PackProgram(self, JoinLines(text), output, resources);
+  if (!error.empty()) {
+    std::fprintf(stderr, "tamakazu: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 struct TStart {
   std::string startFile;  // UTF-8 path of the program file
 };
@@ -99,6 +152,8 @@ void Usage() {
       "  -security LEVEL      low, mid or high\n"
       "  --headless           run without a window (output to standard output)\n"
       "  --normalize FILE     print the canonical text of a program\n"
+      "  --pack PROGRAM -o OUTPUT [FILES...]\n"
+      "                       make OUTPUT: this run-time with PROGRAM and FILES packed into it\n"
       "  --version, --help\n");
 }
 
@@ -121,6 +176,10 @@ int Main(int argc, char** argv) {
       if (a == "--help") {
         Usage();
         return 0;
+      }
+      if (a == "--pack") {
+        std::vector<std::string> rest(argv + i + 1, argv + argc);
+        return Pack(argsUtf8[0], rest);
       }
       if (a == "--normalize") {
         normalize = true;
@@ -200,26 +259,39 @@ int Main(int argc, char** argv) {
     }
   };
 
-  bool packed = !normalize && LoadPackedProgram(tama, argsUtf8[0], argsUtf8.size() > 1 ? argsUtf8[1] : std::string());
-  if (normalize) {
-    startFile = normalizeFile;
-  } else if (!packed) {
-    if (argsUtf8.size() == 1) {
-      loadDefault();
-    } else {
-      if (!parseCommandLine()) return 1;
-      if (startFile.empty()) loadDefault();
+  bool packed = false;
+  try {
+    packed = !normalize && LoadPackedProgram(tama, argsUtf8[0], argsUtf8.size() > 1 ? argsUtf8[1] : std::string());
+    if (normalize) {
+      startFile = normalizeFile;
+    } else if (!packed) {
+      if (argsUtf8.size() == 1) {
+        loadDefault();
+      } else {
+        if (!parseCommandLine()) return 1;
+        if (startFile.empty()) loadDefault();
+      }
+      if (startFile.empty()) return 0;  // no program at all: nothing to run
+      std::string ext;
+      size_t dot = startFile.rfind('.');
+      if (dot != std::string::npos && startFile.find('/', dot) == std::string::npos) ext = startFile.substr(dot);
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ext == ".exe" || ext == ".scr") {
+        if (argsUtf8.size() > 1 && !parseCommandLine()) return 1;
+        if (tama.sourceText.empty()) return 0;
+      } else if (!tama.packedSource && LooksExecutable(startFile)) {
+        // a packed executable named as the program runs what it carries
+        if (!LoadPackedProgram(tama, startFile)) {
+          PrintError("指定されたプログラムファイルは壊れています。");
+          return 1;
+        }
+      }
     }
-    if (startFile.empty()) return 0;  // no program at all: nothing to run
-    std::string ext;
-    size_t dot = startFile.rfind('.');
-    if (dot != std::string::npos && startFile.find('/', dot) == std::string::npos) ext = startFile.substr(dot);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".exe" || ext == ".scr") {
-      if (argsUtf8.size() > 1 && !parseCommandLine()) return 1;
-      if (tama.sourceText.empty()) return 0;
-    }
+  } catch (const ETama& e) {
+    PrintError(e.what());
+    return 1;
   }
+  if (!normalize) Files(tama).programFolderReal = RealFolderOf(packed ? argsUtf8[0] : startFile);
   (void)parsed;
 
   if (!tama.packedSource) {

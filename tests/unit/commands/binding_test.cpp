@@ -138,6 +138,7 @@ TEST_F(Binding, InPrograms) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
+    tama.args.Clear();  // what a failed sentence left
     Run(c.program);
     EXPECT_EQ(host.shown, c.shown);
     EXPECT_EQ(ErrorLog(), c.log);

@@ -87,7 +87,8 @@ TEST_F(Values, Arithmetic) {
       {"5^0", "1", "e"},
       {"0^0", "1", "e"},
       {"3 - -2", "5", "e"},
-      {"-M5", "0", "e"},  // textual negation: "--5" reads as 0
+      {"-M5", "--5", "e"},   // textual negation
+      {"(-M5)", "0", "e"},   // whose number is 0
       {"1 +", "1", "e"},  // the missing operand reads as 0
       {"1 2", "1", "e"},  // EvaluateText ignores the rest
       {"(1 2)", "1", "e"},  // and so does the evaluator
@@ -96,8 +97,9 @@ TEST_F(Values, Arithmetic) {
       {"((1/3)*3)", "0.999999999999999", "e"},  // a parenthesised result is formatted first
       {"(1/3*3)", "1", "e"},
       {"10^20", "1E20", "e"},
-      {"10^20/10^19", "10", "e"},  // the formatted form reads back
-      {"5/100000", "0.00005", "e"},
+      {"(10^20)/(10^19)", "10", "e"},  // the formatted form reads back
+      {"10^20/10^19", "1E361", "e"},   // one level, left to right
+      {"5/100000", "5E-5", "e"},
       {"(5/100000)*2", "0.0001", "e"},
       {"S10+1", "11", "e"},  // arithmetic reads numbers out of strings
       {"文字サイズ+1", "13", "e"},
@@ -137,7 +139,8 @@ TEST_F(Values, StringsAndConcatenation) {
   const TValueCase cases[] = {
       {"2*3&「円」", "2円", "s"},  // the product keeps its leftmost operand's text
       {"(2*3)&「円」", "6円", "s"},
-      {"1&2+3", "4", "e"},  // "&" keeps the left operand's number
+      {"(1&2+3)", "4", "e"},  // "&" in an expression keeps the left operand's number
+      {"1&2+3", "15", "e"},    // while the text reader joins first
       {"「a」&「b」", "ab", "s"},
       {"「a」 & 「b」&1", "ab1", "s"},
       {"AB&「c」", "abc", "s"},
@@ -205,8 +208,8 @@ TEST_F(Values, TheQuoteIsOnlyLeftOffForNumbers) {
   // a value that is no number enters an expression as a string, so that
   // descriptive tags and retagged values are never read as program text
   Var("CMD", "表示", "odd");
-  EXPECT_EQ(tama.EvaluateText("CMD&「」"), "表示");
-  EXPECT_EQ(tama.EvaluateText("CMD=「表示」"), "1");
+  EXPECT_EQ(tama.EvaluateText(Canonical("CMD&「」")), "表示");
+  EXPECT_EQ(tama.EvaluateText(Canonical("CMD=「表示」")), "1");
   EXPECT_EQ(host.shown, "");
 }
 

@@ -186,6 +186,22 @@ TEST(Flow, ProgramsAndTheirOutput) {
   for (const auto& c : cases) EXPECT_EQ(RunText(c.program), c.out) << c.program;
 }
 
+TEST(Assign, AppendingToItselfGivesTheFullEvaluation) {
+  struct {
+    const char* program;
+    const char* out;
+  } cases[] = {
+      {"Sは、「a」\r\n2回 (Sは、S&回数&「-」&S)\r\nSを、表示", "a1-a2-a1-a\n"},
+      {"Sは、「」\r\n2回 (Sは、S&「{回数}」&1.50)\r\nSを、表示", "11.5021.50\n"},
+      {"Sは、「1」\r\nSは、S&2+1\r\nSを、表示", "13\n"},
+      {"Sは、「a」\r\nSは、S & 「b」 &\r\n「c」\r\nSを、表示", "abc\n"},
+      {"Sは、「a」\r\nSは、S&「b」 無視される\r\nSを、表示", "ab\n"},
+      // a label among the terms may change S: S is read before it runs
+      {"Sは、「a」\r\nSは、S&L\r\nSを、表示\r\nおわり\r\n*L\r\nSは、「変」\r\nそれは、「b」\r\n戻る", "ab\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RunText(c.program), c.out) << c.program;
+}
+
 TEST(Flow, ErrorMessages) {
   struct {
     const char* program;
