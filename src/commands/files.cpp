@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "commands/files_internal.h"
 #include "engine/files_state.h"
@@ -202,7 +202,8 @@ void FileGousei(TTamaBase& t, int) {
   for (char& c : list)
     if (c == ',') c = '=';  // "," is never the second byte of a character
   const bool plain = list.find('=') == std::string::npos;
-  std::vector<support::TFileMixSource> entries;
+  support::TFileMixWriter writer;
+  std::vector<support::TFileMixSource>& entries = writer.entries;
   for (std::string_view line : Lines(list)) {
     if (TrimControl(line).empty()) continue;
     support::TFileMixLine l;
@@ -220,7 +221,7 @@ void FileGousei(TTamaBase& t, int) {
     entries.push_back(std::move(e));
   }
   try {
-    support::WriteFileMix(support::NativePath(dest), dest, entries);
+    writer.Write(support::NativePath(dest), dest);
   } catch (const std::exception& e) {
     t.Raise(e.what());
   }

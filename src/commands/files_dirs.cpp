@@ -132,18 +132,21 @@ void WalkFolder(TTamaBase& t, const std::string& native, const std::string& show
                 bool folders, std::string& out) {
   std::vector<support::TDirEntry> entries;
   if (!support::ListFolder(native, entries)) return;
+  std::vector<std::string> names;
+  names.reserve(entries.size());
   for (const auto& e : entries) {
-    if (e.folder == folders && support::FileWildMatch(pattern, ProgramName(t, e.name))) {
+    names.push_back(ProgramName(t, e.name));
+    if (e.folder == folders && support::FileWildMatch(pattern, names.back())) {
       out += shown;
-      out += ProgramName(t, e.name);
+      out += names.back();
       out += "\r\n";
     }
   }
-  for (const auto& e : entries) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const auto& e = entries[i];
     if (!e.folder || e.link) continue;  // links to folders are listed, not entered
-    std::string name = ProgramName(t, e.name);
-    WalkFolder(t, support::JoinNative(native.empty() ? "." : native, e.name), shown + name + "/", pattern, folders,
-               out);
+    WalkFolder(t, support::JoinNative(native.empty() ? "." : native, e.name), shown + names[i] + "/", pattern,
+               folders, out);
   }
 }
 
@@ -178,9 +181,16 @@ void FileSakujo(TTamaBase& t, int) {
   }
 }
 
-// ファイル完全削除: deleted for good.
+// ファイル完全削除: deleted for good. A relative name is the file of the
+// working folder when there is one, else that of the program folder.
 void FileKanzenSakujo(TTamaBase& t, int) {
-  std::string name = FromProgramFolder(t, ResolveForChange(t, t.PopArgValue()));
+  std::string name = t.PopArgValue();
+  if (!name.empty() && !support::IsAbsoluteName(name)) {
+    struct stat here;
+    const std::string native = NativePath(name);
+    name = lstat(native.c_str(), &here) == 0 ? support::FromNativePath(support::AbsolutePath(native))
+                                             : FromProgramFolder(t, name);
+  }
   if (name.empty()) return;
   if (AskSecurity(t, name, "ファイル\"" + name + "\"を、完全に削除します。")) return;
   const std::string native = NativePath(name);

@@ -406,7 +406,8 @@ TStats ReadStats(std::string_view text) {
     }
     std::string_view line = text.substr(i, j - i);
     if (high) {
-      wide = sjis::ToHalfWidth(line);
+      wide.clear();
+      sjis::AppendMapped(wide, line, sjis::LcMap::kHalfWidth);
       line = wide;
     }
     while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);

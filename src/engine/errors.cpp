@@ -89,10 +89,16 @@ void TTamaBase::Warn(std::string_view message) {
 void TTamaBase::ErrorStep(const std::exception& e) {
   std::string message = e.what();
   ErrorMessageWord().SetValue(message);
-  if (errorHandler) {
+  // An error before the handler has run a single sentence of its own since the
+  // last jump to it would only jump there again, for ever: it is reported as
+  // if no handler were set.
+  const bool handlerFailing = handlerEntered && sentencesDone == handlerMark;
+  if (errorHandler && !handlerFailing) {
     if (errorHandler->Kind == wkLabel && errorHandler->Link) {
       errorPos = Here();
       Jump(errorHandler->Link);
+      handlerEntered = true;
+      handlerMark = sentencesDone;
       return;
     }
     // a handler that is not a label: report it and take the step as without one

@@ -31,6 +31,29 @@ void TTamaBase::LineBreakStep(const char*& p, bool executePending) {
   ExecutePending();
 }
 
+// The continuation of an item after "&": each further literal (as its value in
+// back-quoted form) or word joined with "&", then the particle. A line break
+// after "&" only goes on to the next line.
+void TTamaBase::AppendContinuation(std::string& item, const char*& p) {
+  while (*p == '&') {
+    ++p;
+    SkipBlanks(p);
+    if (*p == '\r' || *p == '\n') {
+      LineBreakStep(p, false);
+      SkipBlanks(p);
+    }
+    item += '&';
+    if (*p == '"' || *p == '`') {
+      std::string next = ReadLiteralChecked(p);
+      item += QuoteValue(EvaluateText(next));
+      SkipSpaces(p);
+      if (*p != '&') item += ReadWord(p);
+    } else {
+      item += ReadWord(p);
+    }
+  }
+}
+
 void TTamaBase::RunProgram() {
   struct TRunning {
     TRunning() { ++runningPrograms; }
@@ -73,9 +96,10 @@ void TTamaBase::RunProgram() {
           if (frames.FrameCount() > 65535) Raise("実行が無限ループしている可能性があるので終了します。");
           if (stopFlag) return;
           if (cur == prev) {
-            // a step that did not move the cursor: when errors are ignored the
-            // same step would fail forever, so the run ends with the report
-            if (!warnFlag && !errorHandler) {
+            // a step that did not move the cursor would fail forever, whether
+            // errors are ignored, shown or handled by a label that fails again:
+            // the run ends with the report
+            {
               try {
                 Raise("特定できないシステムエラーです(ToT)");
               } catch (const ETama& e) {
@@ -87,7 +111,6 @@ void TTamaBase::RunProgram() {
               StopCursor();
               return;
             }
-            Raise("特定できないシステムエラーです(ToT)");
           }
           prev = cur;
           ExecuteSentence(cur);
@@ -133,24 +156,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
         if (*p != '&') {
           item += ReadWord(p);
         } else {
-          while (*p == '&') {
-            ++p;
-            SkipBlanks(p);
-            if (*p == '\r' || *p == '\n') {
-              LineBreakStep(p, false);
-              SkipBlanks(p);
-            }
-            if (*p == '"' || *p == '`') {
-              std::string next = ReadLiteralChecked(p);
-              item += '&';
-              item += QuoteValue(EvaluateText(next));
-              SkipSpaces(p);
-              if (*p != '&') item += ReadWord(p);
-            } else {
-              item += '&';
-              item += ReadWord(p);
-            }
-          }
+          AppendContinuation(item, p);
         }
         break;
       }
@@ -273,24 +279,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
     if (*p == '&' && p[1] != '&') {
       std::string value;
       std::string out = ResolveValue(item, value) ? QuoteValue(value) : item;
-      while (*p == '&') {
-        ++p;
-        SkipBlanks(p);
-        if (*p == '\r' || *p == '\n') {
-          LineBreakStep(p, false);
-          SkipBlanks(p);
-        }
-        if (*p == '"' || *p == '`') {
-          std::string next = ReadLiteralChecked(p);
-          out += '&';
-          out += QuoteValue(EvaluateText(next));
-          SkipSpaces(p);
-          if (*p != '&') out += ReadWord(p);
-        } else {
-          out += '&';
-          out += ReadWord(p);
-        }
-      }
+      AppendContinuation(out, p);
       args.Push(std::move(out));
       return;
     }
@@ -382,6 +371,7 @@ void TTamaBase::ExecutePending() {
       msg += '"';
       Raise(msg);
     }
+    ++sentencesDone;
     return;
   }
   std::string obj = args.Pop();

@@ -3,13 +3,12 @@
 // run from values, and the end of the run.
 #include "engine/flow.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
+#include "engine/files_state.h"
 #include "engine/runstop.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
@@ -18,6 +17,7 @@
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
 #include "support/number.h"
+#include "support/path.h"
 
 namespace tama {
 
@@ -90,57 +90,12 @@ std::shared_ptr<std::vector<std::string>> SplitLines(std::string_view v) {
 
 // ---- files of 取り込む ----
 
-std::string ToNativePath(std::string_view sjisName) {
-  std::string path = sjis::SjisToUtf8(sjisName);
-  // once decoded a backslash is a separator (never a trail byte any more)
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  // a drive letter stands for the root
-  if (path.size() >= 2 && path[1] == ':' &&
-      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-    path.erase(0, 2);
-  return path;
-}
-
-bool FileExists(const std::string& nativePath) {
-  struct stat st;
-  return !nativePath.empty() && stat(nativePath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// The folder part of a path (with its final separator), found by character.
-std::string FolderOf(std::string_view path) {
-  size_t cut = std::string_view::npos;
-  for (size_t i = 0; i < path.size(); i += sjis::CharLen(path, i))
-    if (path[i] == '/' || path[i] == '\\' || path[i] == ':') cut = i;
-  return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
-}
-
-bool IsAbsolute(std::string_view name) {
-  if (name.empty()) return false;
-  if (name[0] == '/' || name[0] == '\\') return true;
-  return name.size() >= 2 && name[1] == ':';
-}
-
-// A file name of the program completed to an existing file: the working
-// folder, the program's folder, the run-time's folder, the folder of the
-// program file being run; the name unchanged when none has it.
-std::string CompleteFileName(TTamaBase& t, const std::string& name) {
-  if (name.empty() || IsAbsolute(name)) return name;
-  if (FileExists(ToNativePath(name))) return name;
-  for (const std::string& folder : {t.programFolder, FolderOf(t.runtimePath), FolderOf(t.programFileName)}) {
-    if (folder.empty()) continue;
-    std::string candidate = folder + name;
-    if (FileExists(ToNativePath(candidate))) return candidate;
-  }
-  return name;
-}
-
 enum class TReadResult { kOk, kMissing, kNotSjis };
 
 // Reads a program file as Shift-JIS (a UTF-8 file is converted), its lines
 // re-joined with CR LF.
 TReadResult ReadSourceFile(const std::string& sjisName, std::string& out) {
-  std::ifstream in(ToNativePath(sjisName), std::ios::binary);
+  std::ifstream in(support::NativePath(sjisName), std::ios::binary);
   if (!in) return TReadResult::kMissing;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return TReadResult::kMissing;
@@ -600,7 +555,9 @@ void HikisuuShutoku(TTamaBase& t, int) {
 }
 
 void Torikomu(TTamaBase& t, int) {
-  const std::string name = CompleteFileName(t, std::string(TrimControl(t.PopArgValue())));
+  std::string name = ResolveFileName(t, TrimControl(t.PopArgValue()));
+  if (std::string packed = ExtractPackedFile(t, name); !packed.empty()) name = std::move(packed);
+  name = ResolveFileName(t, name);
   std::string text;
   switch (ReadSourceFile(name, text)) {
     case TReadResult::kOk:

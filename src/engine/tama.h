@@ -95,6 +95,9 @@ class TTamaBase {
   bool warnFlag = true;
   THashNodeRef errorHandler;
   TPos errorPos;
+  uint64_t sentencesDone = 0;   // commands run to their end
+  uint64_t handlerMark = 0;     // sentencesDone when the error handler was entered last
+  bool handlerEntered = false;
   bool errorShown = false;  // the error dialog was shown in this run
   THashNodeRef terminationHandler;
 
@@ -138,6 +141,7 @@ class TTamaBase {
   void DefineLabel(const char*& p, const TTextRef& text, const std::string& fileName);
   // The line-break step on a cursor: reads the row prefix of the next line.
   void LineBreakStep(const char*& p, bool executePending);
+  void AppendContinuation(std::string& item, const char*& p);
   // Runs the cursor until the current level has nothing more to run.
   void RunNestedLabel(THashNode& label);
   int nestDepth = 0;

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstring>
-
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
 

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "engine/files_state.h"
 #include "engine/tama.h"
@@ -21,10 +20,13 @@ namespace {
 constexpr const char* kProgramEntry = "tamakazu.tmk";
 
 bool ReadBytes(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  out.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(out.data(), size));
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -46,7 +48,7 @@ bool LoadPackedProgram(TTamaBase& tama, const std::string& exePath, const std::s
   if (firstArg == "-run") return false;
   try {
     support::TContainerPlace place;
-    if (!support::FindContainer(exePath, place)) return false;
+    if (!support::ReadOverlay(exePath, place)) return false;
     TFileState& fs = Files(tama);
     fs.reader = std::make_unique<support::TFileMixReader>(exePath, place.offset, place.length,
                                                           sjis::Utf8ToSjisLossy(exePath));
@@ -73,7 +75,7 @@ bool OpenResource(TTamaBase& tama, const std::string& path) {
       if (!in.read(m, 4)) return false;
       head.assign(m, 4);
     }
-    if (head != support::kFileMixMagic && !support::FindContainer(path, place)) return false;
+    if (head != support::kFileMixMagic && !support::ReadOverlay(path, place)) return false;
     Files(tama).reader =
         std::make_unique<support::TFileMixReader>(path, place.offset, place.length, sjis::Utf8ToSjisLossy(path));
     return true;
@@ -97,7 +99,7 @@ std::string PackProgram(const std::string& runtimeExe, const std::string& progra
   if (!ReadBytes(runtimeExe, runtime)) return "cannot read the run-time " + runtimeExe;
   // a run-time that carries a program itself passes on only its own image
   support::TContainerPlace carried;
-  if (support::FindContainer(runtimeExe, carried)) runtime.resize(carried.offset);
+  if (support::ReadOverlay(runtimeExe, carried)) runtime.resize(carried.offset);
   std::vector<support::TFileMixItem> items;
   items.push_back({"TAMAKAZU.TMK", programText, 1});
   for (const std::string& r : resources) {

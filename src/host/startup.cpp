@@ -95,12 +95,15 @@ std::string RealFolderOf(const std::string& file) {
   return folder;
 }
 
-// An executable by its first bytes (an ELF image or an "MZ" image).
+// An executable rather than a source text: an ELF image, or any file that
+// carries a container where an executable would.
 bool LooksExecutable(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   char head[4] = {};
   if (!in.read(head, 4)) return false;
-  return std::memcmp(head, "\x7F" "ELF", 4) == 0 || (head[0] == 'M' && head[1] == 'Z');
+  if (std::memcmp(head, "\x7F" "ELF", 4) == 0) return true;
+  support::TContainerPlace place;
+  return support::ReadOverlay(path, place);
 }
 
 // --pack PROGRAM -o OUTPUT [FILES...]

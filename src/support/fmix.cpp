@@ -137,9 +137,9 @@ std::string Record(const std::string& key, uint32_t offset, uint32_t size, int f
 
 }  // namespace
 
-TFileMixIndex::TFileMixIndex() : buckets_(1024) {}
+THash_2::THash_2() : buckets_(1024) {}
 
-void TFileMixIndex::Add(TFileMixEntry e) {
+void THash_2::Add(TFileMixEntry e) {
   auto& bucket = buckets_[BucketOfName(e.name)];
   for (auto& old : bucket) {
     if (old.name == e.name) {
@@ -151,7 +151,7 @@ void TFileMixIndex::Add(TFileMixEntry e) {
   ++count_;
 }
 
-const TFileMixEntry* TFileMixIndex::Find(std::string_view exactName) const {
+const TFileMixEntry* THash_2::Find(std::string_view exactName) const {
   for (const auto& e : buckets_[BucketOfName(exactName)])
     if (e.name == exactName) return &e;
   return nullptr;
@@ -268,8 +268,7 @@ TFileMixLine ParseFileMixLine(std::string_view line) {
   return out;
 }
 
-void WriteFileMix(const std::string& destNative, std::string_view destDisplay,
-                  const std::vector<TFileMixSource>& entries) {
+void TFileMixWriter::Write(const std::string& destNative, std::string_view destDisplay) const {
   const size_t n = entries.size();
   if (n > 65535) throw EFileMix("ファイル合成できるファイルは65535個までです。");
   std::vector<std::string> keys;
@@ -493,7 +492,7 @@ bool PeContainer(int fd, uint64_t fileSize, TContainerPlace& place) {
 
 }  // namespace
 
-bool FindContainer(const std::string& nativePath, TContainerPlace& place) {
+bool ReadOverlay(const std::string& nativePath, TContainerPlace& place) {
   int fd = open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tama::support {
@@ -54,6 +55,18 @@ class TKeyStream {
 // the generator freshly seeded with 1813.
 void ApplyCipher(std::string& bytes, std::string_view key);
 
+// A block of bytes enciphered or deciphered in place; every block starts the
+// key stream afresh.
+class TCipher {
+ public:
+  explicit TCipher(std::string bytes = {}) : bytes_(std::move(bytes)) {}
+  void Apply(std::string_view key) { ApplyCipher(bytes_, key); }
+  std::string& Bytes() { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
 // The upper-cased form of an entry name (ASCII and full-width letters, Greek
 // and Cyrillic; trail bytes stay), cut at a zero byte.
 std::string EntryNameKey(std::string_view name);
@@ -67,9 +80,9 @@ struct TFileMixEntry {
 
 // The directory index: 1024 buckets by the byte sum of the name; a name added
 // twice replaces the earlier record.
-class TFileMixIndex {
+class THash_2 {
  public:
-  TFileMixIndex();
+  THash_2();
   void Add(TFileMixEntry e);
   const TFileMixEntry* Find(std::string_view exactName) const;
   size_t Count() const { return count_; }
@@ -113,7 +126,7 @@ class TFileMixReader {
   int fd_ = -1;
   uint64_t base_ = 0, length_ = 0;
   std::string path_, display_;
-  TFileMixIndex index_;
+  THash_2 index_;
 };
 
 // One line of a writer's list: source path "=" entry name "=" flag. A line
@@ -132,7 +145,8 @@ struct TFileMixSource {
   int flag = 0;
 };
 
-// Writes a container. The data goes to a temporary file beside the
+// The writer of containers: the entries in order. Write puts the data in a
+// temporary file beside the
 // destination that replaces it only when everything has been written, so a
 // failure leaves no partial container and a source is never truncated
 // before it is read. Raises EFileMix for more than 65535 entries, a flag
@@ -140,8 +154,11 @@ struct TFileMixSource {
 // and a destination that is one of the sources; std::runtime_error with
 // "ファイル\"%s\"の、読み込みか書き込みに、失敗しました。" when a file cannot be
 // read or written.
-void WriteFileMix(const std::string& destNative, std::string_view destDisplay,
-                  const std::vector<TFileMixSource>& entries);
+class TFileMixWriter {
+ public:
+  std::vector<TFileMixSource> entries;
+  void Write(const std::string& destNative, std::string_view destDisplay) const;
+};
 // The container in memory (the same layout) from names, bytes and flags.
 struct TFileMixItem {
   std::string name;
@@ -166,7 +183,7 @@ struct TContainerPlace {
   uint64_t offset = 0;
   uint64_t length = 0;
 };
-bool FindContainer(const std::string& nativePath, TContainerPlace& place);
+bool ReadOverlay(const std::string& nativePath, TContainerPlace& place);
 // The 16-byte trailer that marks a container at `offset` of the file.
 std::string ContainerTrailer(uint64_t offset);
 

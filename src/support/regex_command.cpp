@@ -101,7 +101,7 @@ TPatternCache& Cache() {
 class TSearcher {
  public:
   TSearcher(std::string_view pattern, OnigOptionType options, std::string_view subject)
-      : regex_(Cache().Get(pattern, options)), s_(subject) {
+      : regex_(Cache().Get(pattern, options)), s_(Searchable(subject)), subject_(subject) {
     region_ = onig_region_new();
     param_ = onig_new_match_param();
     onig_initialize_match_param(param_);
@@ -135,10 +135,20 @@ class TSearcher {
   bool Set(int g) const { return g < region_->num_regs && region_->beg[g] >= 0; }
   std::string_view Group(int g) const {
     if (!Set(g)) return {};
-    return s_.substr(Begin(g), End(g) - Begin(g));
+    return subject_.substr(Begin(g), End(g) - Begin(g));
   }
 
  private:
+  // The library reads a lead byte and the byte after it as one character, so
+  // a lead byte as the very last byte would make it read past the end: such a
+  // byte stays out of the searched text (it is never part of a match).
+  static std::string_view Searchable(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && i + CharLen(s, i) < s.size()) i += CharLen(s, i);
+    if (i + 1 == s.size() && sjis::IsLead(s[i])) return s.substr(0, i);
+    return s;
+  }
+
   int Search(size_t pos) {
     const char* b = s_.data();
     const char* e = b + s_.size();
@@ -158,7 +168,8 @@ class TSearcher {
   }
 
   std::shared_ptr<OnigRegexType> regex_;
-  std::string_view s_;
+  std::string_view s_;        // the searched text
+  std::string_view subject_;  // the whole subject
   OnigRegion* region_ = nullptr;
   OnigMatchParam* param_ = nullptr;
 };
@@ -215,7 +226,7 @@ TFlags ReadFlagLetters(std::string_view letters) {
   TFlags f;
   for (char c : letters) {
     switch (c) {
-      case 'i': f.options |= ONIG_OPTION_IGNORECASE; break;
+      case 'i': f.options |= ONIG_OPTION_IGNORECASE | ONIG_OPTION_IGNORECASE_IS_ASCII; break;
       case 'x': f.options |= ONIG_OPTION_EXTEND; break;
       case 's': f.options |= ONIG_OPTION_MULTILINE; f.squeeze = true; break;
       case 'm': f.options |= ONIG_OPTION_NEGATE_SINGLELINE; break;

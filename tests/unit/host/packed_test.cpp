@@ -185,7 +185,7 @@ TEST_F(Packed, ThePackOption) {
   std::string out, err;
   EXPECT_EQ(RunMainWith({"tamakazu", "--pack", "prog.tmk", "-o", "made", "data/pic.txt"}, out, err), 0) << err;
   support::TContainerPlace place;
-  ASSERT_TRUE(support::FindContainer(dir_ + "/made", place));
+  ASSERT_TRUE(support::ReadOverlay(dir_ + "/made", place));
   support::TFileMixReader r(dir_ + "/made", place.offset, place.length);
   std::string text;
   ASSERT_TRUE(r.Extract("tamakazu.tmk", text));

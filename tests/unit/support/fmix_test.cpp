@@ -70,6 +70,13 @@ TEST(Cipher, KnownBytesAndTheWayBack) {
   std::string empty;
   ApplyCipher(empty, kEntryKey);
   EXPECT_TRUE(empty.empty());
+  // every block starts the key stream afresh
+  TCipher a("ABCDEFGHIJKLMNOPQRST"), b("ABCDEFGHIJKLMNOPQRST");
+  a.Apply(kEntryKey);
+  b.Apply(kEntryKey);
+  EXPECT_EQ(a.Bytes(), b.Bytes());
+  b.Apply(kEntryKey);
+  EXPECT_EQ(b.Bytes(), "ABCDEFGHIJKLMNOPQRST");
 }
 
 TEST(EncipheredFile, LayoutAndRoundTrip) {
@@ -225,12 +232,18 @@ TEST(FileMix, EntryLines) {
   }
 }
 
+// The writer with its entries.
+void Write(const std::string& dest, const char* display, std::vector<TFileMixSource> entries) {
+  TFileMixWriter w;
+  w.entries = std::move(entries);
+  w.Write(dest, display);
+}
+
 TEST(FileMix, WriterWritesWhatTheReaderReads) {
   TTempDir dir;
   WriteFile(dir / "one.txt", "first\r\n");
   WriteFile(dir / "two.bin", std::string("\0\1\2", 3));
-  WriteFileMix(dir / "out.fmx", "out.fmx",
-               {{dir / "one.txt", "one.txt", "one.txt", 0}, {dir / "two.bin", "two.bin", "sub\\two.bin", 1}});
+  Write(dir / "out.fmx", "out.fmx", {{dir / "one.txt", "one.txt", "one.txt", 0}, {dir / "two.bin", "two.bin", "sub\\two.bin", 1}});
   TFileMixReader r(dir / "out.fmx");
   std::string out;
   ASSERT_TRUE(r.Extract("ONE.TXT", out));
@@ -247,16 +260,15 @@ TEST(FileMix, WriterFailuresLeaveNoContainerAndKeepTheSources) {
   WriteFile(dir / "one.txt", "first");
   WriteFile(dir / "old.fmx", "old content");
   // a missing source: the old destination stays as it was
-  EXPECT_THROW(WriteFileMix(dir / "old.fmx", "old.fmx",
-                            {{dir / "one.txt", "one.txt", "one.txt", 0}, {dir / "none", "none", "none", 0}}),
+  EXPECT_THROW(Write(dir / "old.fmx", "old.fmx", {{dir / "one.txt", "one.txt", "one.txt", 0}, {dir / "none", "none", "none", 0}}),
                std::runtime_error);
   EXPECT_EQ(ReadFile(dir / "old.fmx"), "old content");
   // the destination is one of the sources
-  EXPECT_THROW(WriteFileMix(dir / "one.txt", "one.txt", {{dir / "one.txt", "one.txt", "one.txt", 0}}), EFileMix);
+  EXPECT_THROW(Write(dir / "one.txt", "one.txt", {{dir / "one.txt", "one.txt", "one.txt", 0}}), EFileMix);
   EXPECT_EQ(ReadFile(dir / "one.txt"), "first");
   // range faults
-  EXPECT_THROW(WriteFileMix(dir / "x.fmx", "x.fmx", {{dir / "one.txt", "one.txt", "one.txt", 256}}), EFileMix);
-  EXPECT_THROW(WriteFileMix(dir / "x.fmx", "x.fmx", {{dir / "one.txt", "one.txt", std::string(256, 'n'), 0}}),
+  EXPECT_THROW(Write(dir / "x.fmx", "x.fmx", {{dir / "one.txt", "one.txt", "one.txt", 256}}), EFileMix);
+  EXPECT_THROW(Write(dir / "x.fmx", "x.fmx", {{dir / "one.txt", "one.txt", std::string(256, 'n'), 0}}),
                EFileMix);
   struct stat st;
   EXPECT_NE(stat((dir / "x.fmx").c_str(), &st), 0);
@@ -277,17 +289,17 @@ std::string PeImage() {
   return img;
 }
 
-TEST(FindContainer, TrailerElfEndAndPeOverlay) {
+TEST(ReadOverlay, TrailerElfEndAndPeOverlay) {
   TTempDir dir;
   const std::string c = BuildFileMix({{"tamakazu.tmk", "p", 1}});
   TContainerPlace place;
 
   WriteFile(dir / "plain", "no container here at all, not even fMi");
-  EXPECT_FALSE(FindContainer(dir / "plain", place));
+  EXPECT_FALSE(ReadOverlay(dir / "plain", place));
 
   const std::string image = "#!runtime image bytes";
   WriteFile(dir / "trailer", image + c + ContainerTrailer(image.size()));
-  ASSERT_TRUE(FindContainer(dir / "trailer", place));
+  ASSERT_TRUE(ReadOverlay(dir / "trailer", place));
   EXPECT_EQ(place.offset, image.size());
   EXPECT_EQ(place.length, c.size());
 
@@ -295,19 +307,19 @@ TEST(FindContainer, TrailerElfEndAndPeOverlay) {
   const std::string elf = ReadFile("/bin/true");
   ASSERT_EQ(elf.substr(0, 4), "\x7F" "ELF");
   WriteFile(dir / "elf", elf + c);
-  ASSERT_TRUE(FindContainer(dir / "elf", place));
+  ASSERT_TRUE(ReadOverlay(dir / "elf", place));
   EXPECT_EQ(place.offset, elf.size());
   EXPECT_EQ(place.length, c.size());
   WriteFile(dir / "elf-only", elf);
-  EXPECT_FALSE(FindContainer(dir / "elf-only", place));
+  EXPECT_FALSE(ReadOverlay(dir / "elf-only", place));
 
   // a PE image: the container after padding behind the last section is found
   WriteFile(dir / "pe", PeImage() + "pad" + c);
-  ASSERT_TRUE(FindContainer(dir / "pe", place));
+  ASSERT_TRUE(ReadOverlay(dir / "pe", place));
   EXPECT_EQ(place.offset, 503u);
   // trailing data without "fMix" is no program
   WriteFile(dir / "pe-junk", PeImage() + "trailing data, no magic");
-  EXPECT_FALSE(FindContainer(dir / "pe-junk", place));
+  EXPECT_FALSE(ReadOverlay(dir / "pe-junk", place));
 }
 
 }  // namespace

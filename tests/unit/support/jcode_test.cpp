@@ -13,7 +13,8 @@ namespace {
 // Bytes from hex digits ("82a0" -> 0x82 0xA0).
 std::string Hex(std::string_view h) {
   std::string out;
-  for (size_t i = 0; i + 1 < h.size(); i += 2) out.push_back(static_cast<char>(std::stoi(std::string(h.substr(i, 2)), nullptr, 16)));
+  for (size_t i = 0; i + 1 < h.size(); i += 2)
+    out.push_back(static_cast<char>(std::stoi(std::string(h.substr(i, 2)), nullptr, 16)));
   return out;
 }
 

@@ -66,6 +66,15 @@ TEST(RegexCommand, FaultyPatternsRaiseShortMessages) {
   }
 }
 
+TEST(RegexCommand, ALeadByteAtTheEndIsNeverMatched) {
+  // it has no trail byte: the search must not read past the end of the subject
+  const std::string subject = "a\x82";
+  EXPECT_FALSE(Match("[^a]", subject).matched);
+  EXPECT_EQ(Match("a.?$", subject).texts, TTexts{"a"});
+  EXPECT_EQ(Split("x", subject, 1000), TTexts{subject});
+  EXPECT_EQ(Substitute("s/./-/g", subject).text, "-\x82");
+}
+
 TEST(RegexCommand, RunawayBacktrackingEndsWithAnError) {
   const std::string subject = std::string(40, 'a') + "!";
   EXPECT_THROW(Match("^(a|aa)+$", subject), ERegex);
