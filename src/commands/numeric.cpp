@@ -326,11 +326,11 @@ void VariableArithmetic(TTamaBase& t, int id) {
       throw std::logic_error("numeric: unexpected command id");
   }
   std::string text = FormatNumber(CheckResult(r));
+  t.SetResultTagged(text, "e");
   if (word) {
-    word->SetValue(text);
+    word->SetValue(std::move(text));
     word->Tag = "e";
   }
-  t.SetResultTagged(std::move(text), "e");
 }
 
 // ---- colour values ----
