@@ -452,10 +452,8 @@ void Filter(TTamaBase& t, int) {
 
 // The search state of 表検索 of each interpreter.
 TFindCsv& SearchState(TTamaBase& t) {
-  static std::unordered_map<const TTamaBase*, std::unique_ptr<TFindCsv>> states;
-  std::unique_ptr<TFindCsv>& s = states[&t];
-  if (!s) s = std::make_unique<TFindCsv>();
-  return *s;
+  if (!t.tableSearch) t.tableSearch = std::make_shared<TFindCsv>();
+  return *t.tableSearch;
 }
 
 // 表検索, 表曖昧検索

@@ -41,7 +41,8 @@ class TQuickRef {
   uint64_t generation_ = 0;
 };
 
-struct TFileState;  // engine/files_state.h
+struct TFileState;
+struct TFindCsv;  // support/csvdb.h
 
 class TTamaBase {
  public:
@@ -64,6 +65,8 @@ class TTamaBase {
   // the packed-file reader, extracted files, file handles and shared blocks
   // (engine/files_state.h; made on first use, freed with the state)
   std::shared_ptr<TFileState> fileState;
+  // the running search of 表検索 and 表検索次の値 (made on first use)
+  std::shared_ptr<TFindCsv> tableSearch;
   int textX = 10, textY = 10;
   int currentRow = 0;
 

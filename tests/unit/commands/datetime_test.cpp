@@ -11,43 +11,11 @@
 namespace tama {
 namespace {
 
-using runfx::TRunFixture;
+using TCase = runfx::TResultCase;
+using TErrorCase = runfx::TErrorCase;
 
-struct TCase {
-  const char* program;
-  const char* value;  // それ afterwards
-  const char* tag;    // それ's Tag afterwards ("?" when the command leaves it)
-};
-
-struct TErrorCase {
-  const char* program;
-  const char* reason;
-};
-
-class DateTimeCommands : public TRunFixture {
+class DateTimeCommands : public runfx::TResultFixture {
  protected:
-  void Check(const TCase& c) {
-    SCOPED_TRACE(c.program);
-    Load(c.program);
-    tama.Sore().Tag = "?";
-    tama.RunProgram();
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
-    EXPECT_EQ(Value("それ"), c.value);
-    EXPECT_EQ(Word("それ")->Tag, c.tag);
-  }
-  // The message of the error the handler stopped with: the reason of the
-  // wrapped line, without the line prefix of a run-time error raised inside.
-  static std::string Reason() {
-    const auto lines = LogLines();
-    if (lines.empty()) return "<no error>";
-    std::string r = lines.back();
-    const std::string mark = "理由は,";
-    const size_t at = r.find(mark);
-    if (at == std::string::npos) return r;
-    r = r.substr(at + mark.size());
-    if (r.rfind("[エラー]", 0) == 0) r = r.substr(r.find("): ") + 3);
-    return r;
-  }
   void CheckError(const TErrorCase& c) {
     SCOPED_TRACE(c.program);
     Run(std::string("それは、「前」\n") + c.program);

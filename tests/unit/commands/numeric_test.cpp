@@ -14,47 +14,11 @@
 namespace tama {
 namespace {
 
-using runfx::TRunFixture;
+using TCase = runfx::TResultCase;
+using TErrorCase = runfx::TErrorCase;
 
-struct TCase {
-  const char* program;
-  const char* value;  // それ afterwards
-  const char* tag;    // それ's Tag afterwards
-};
-
-struct TErrorCase {
-  const char* program;
-  const char* reason;  // the reason of the handler error
-};
-
-class NumericCommands : public TRunFixture {
+class NumericCommands : public runfx::TResultFixture {
  protected:
-  // Runs the program with それ's Tag set to "?" first.
-  void RunTagged(std::string_view program) {
-    Load(program);
-    tama.Sore().Tag = "?";
-    tama.RunProgram();
-  }
-  void Check(const TCase& c) {
-    SCOPED_TRACE(c.program);
-    RunTagged(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
-    EXPECT_EQ(Value("それ"), c.value);
-    EXPECT_EQ(Word("それ")->Tag, c.tag);
-  }
-  // The reason of the last handler error, without the error-line prefix of
-  // a run-time error raised inside the handler.
-  static std::string Reason() {
-    const auto lines = LogLines();
-    if (lines.empty()) return "<no error>";
-    std::string r = lines.back();
-    const std::string mark = "理由は,";
-    const size_t at = r.find(mark);
-    if (at == std::string::npos) return r;
-    r = r.substr(at + mark.size());
-    if (r.rfind("[エラー]", 0) == 0) r = r.substr(r.find("): ") + 3);
-    return r;
-  }
   void CheckError(const TErrorCase& c) {
     SCOPED_TRACE(c.program);
     Run(c.program);

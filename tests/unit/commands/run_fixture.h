@@ -52,6 +52,7 @@ class TRunFixture : public ::testing::Test {
     host.dialogs.clear();
     tama.stopFlag = false;
     tama.StopCursor();
+    tama.args.Clear();
     tama.currentRow = 0;
     tama.programFileName = fileName;
     tama.words.Clear();
@@ -101,6 +102,50 @@ class TRunFixture : public ::testing::Test {
   TRecordingHost host;
   TTamaBase tama;
   std::vector<const TCommandFamily*> families;
+};
+
+// A program and what it leaves in それ: its value and its Tag ("?" when the
+// program leaves the Tag alone).
+struct TResultCase {
+  const char* program;
+  const char* value;
+  const char* tag;
+};
+
+// A program and the reason of the handler error it stops with.
+struct TErrorCase {
+  const char* program;
+  const char* reason;
+};
+
+class TResultFixture : public TRunFixture {
+ protected:
+  // Runs the program with それ's Tag set to "?" first.
+  void RunTagged(std::string_view program) {
+    Load(program);
+    tama.Sore().Tag = "?";
+    tama.RunProgram();
+  }
+  void Check(const TResultCase& c) {
+    SCOPED_TRACE(c.program);
+    RunTagged(c.program);
+    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_EQ(Value("それ"), c.value);
+    EXPECT_EQ(Word("それ")->Tag, c.tag);
+  }
+  // The reason of the last handler error, without the error-line prefix of a
+  // run-time error raised inside the handler.
+  static std::string Reason() {
+    const auto lines = LogLines();
+    if (lines.empty()) return "<no error>";
+    std::string r = lines.back();
+    const std::string mark = "理由は,";
+    const size_t at = r.find(mark);
+    if (at == std::string::npos) return r;
+    r = r.substr(at + mark.size());
+    if (r.rfind("[エラー]", 0) == 0) r = r.substr(r.find("): ") + 3);
+    return r;
+  }
 };
 
 }  // namespace tama::runfx
