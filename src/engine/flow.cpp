@@ -2,6 +2,7 @@
 // continuing them, jumps and subroutines, included files and program texts
 // run from values, and the end of the run.
 #include "engine/flow.h"
+#include "engine/source_file.h"
 
 #include <cmath>
 #include <cstring>
@@ -89,37 +90,6 @@ std::shared_ptr<std::vector<std::string>> SplitLines(std::string_view v) {
 }
 
 // ---- files of 取り込む ----
-
-enum class TReadResult { kOk, kMissing, kNotSjis };
-
-// Reads a program file as Shift-JIS (a UTF-8 file is converted), its lines
-// re-joined with CR LF.
-TReadResult ReadSourceFile(const std::string& sjisName, std::string& out) {
-  std::ifstream in(support::NativePath(sjisName), std::ios::binary);
-  if (!in) return TReadResult::kMissing;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return TReadResult::kMissing;
-  if (sjis::LooksLikeUtf8Source(bytes)) {
-    std::string_view body = bytes;
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    std::string converted;
-    if (!sjis::Utf8ToSjis(body, converted)) return TReadResult::kNotSjis;
-    bytes = std::move(converted);
-  }
-  out.clear();
-  out.reserve(bytes.size() + bytes.size() / 16 + 2);
-  std::string_view text = bytes;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    out.append(text.substr(i, j - i));
-    out += "\r\n";
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
-  return TReadResult::kOk;
-}
 
 // Normalises a program text for a nested run; an unbalanced literal or brace
 // is a run-time error.
@@ -559,12 +529,13 @@ void Torikomu(TTamaBase& t, int) {
   if (std::string packed = ExtractPackedFile(t, name); !packed.empty()) name = std::move(packed);
   name = ResolveFileName(t, name);
   std::string text;
-  switch (ReadSourceFile(name, text)) {
-    case TReadResult::kOk:
+  switch (ReadSourceFile(support::NativePath(name), text)) {
+    case TSourceRead::kOk:
+      text = JoinLinesCrLf(text);
       break;
-    case TReadResult::kMissing:
+    case TSourceRead::kMissing:
       t.Raise("ファイル\"" + name + "\"が、ありません。");
-    case TReadResult::kNotSjis:
+    case TSourceRead::kNotSjis:
       t.Raise("Shift-JISで表せない文字があります。");
   }
   if (t.sourceTexts.size() >= kMaxSourceTexts) throw TNumError(NumFault::kRange);

@@ -12,6 +12,7 @@
 
 #include "commands/families.h"
 #include "engine/files_state.h"
+#include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "host/headless.h"
@@ -43,46 +44,11 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Reads a program file: the bytes as they are for Shift-JIS, converted when
-// the file is UTF-8. Returns false when the file cannot be read; `badLine` is
-// set (1-based) when a UTF-8 character has no Shift-JIS form.
+// Reads a program file; false when it cannot be read. `badLine` is set
+// (1-based) when a UTF-8 character has no Shift-JIS form.
 bool ReadProgramFile(const std::string& path, std::string& out, int& badLine) {
   badLine = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
-  if (sjis::LooksLikeUtf8Source(bytes)) {
-    std::string_view body = bytes;
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    size_t bad = 0;
-    std::string converted;
-    if (!sjis::Utf8ToSjis(body, converted, &bad)) {
-      badLine = 1;
-      for (size_t i = 0; i < bad && i < body.size(); ++i)
-        if (body[i] == '\n' || (body[i] == '\r' && (i + 1 >= body.size() || body[i + 1] != '\n'))) ++badLine;
-      return true;
-    }
-    bytes = std::move(converted);
-  }
-  out = std::move(bytes);
-  return true;
-}
-
-// The lines of a text re-joined, each followed by CR LF.
-std::string JoinLines(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    out.append(text.substr(i, j - i));
-    out += "\r\n";
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
-  return out;
+  return ReadSourceFile(path, out, &badLine) != TSourceRead::kMissing;
 }
 
 std::string ToSjis(const std::string& utf8) { return sjis::Utf8ToSjisLossy(utf8); }
@@ -132,7 +98,7 @@ int Pack(const std::string& self, const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s(%d): a character has no Shift-JIS form\n", program.c_str(), badLine);
     return 1;
   }
-  std::string error = PackProgram(self, JoinLines(text), output, resources);
+  std::string error = PackProgram(self, JoinLinesCrLf(text), output, resources);
   if (!error.empty()) {
     std::fprintf(stderr, "tamakazu: %s\n", error.c_str());
     return 1;
@@ -315,7 +281,7 @@ int Main(int argc, char** argv) {
       }
       return 1;
     }
-    tama.sourceText = JoinLines(text);
+    tama.sourceText = JoinLinesCrLf(text);
     if (!normalize) {
       size_t slash = startFile.rfind('/');
       if (slash != std::string::npos) {

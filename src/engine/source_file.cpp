@@ -1,0 +1,49 @@
+#include "engine/source_file.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "sjis/convert.h"
+
+namespace tama {
+
+TSourceRead ReadSourceFile(const std::string& nativePath, std::string& out, int* badLine) {
+  std::ifstream in(nativePath, std::ios::binary);
+  if (!in) return TSourceRead::kMissing;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return TSourceRead::kMissing;
+  if (sjis::LooksLikeUtf8Source(bytes)) {
+    std::string_view body = bytes;
+    if (body.substr(0, sjis::kUtf8Bom.size()) == sjis::kUtf8Bom) body.remove_prefix(sjis::kUtf8Bom.size());
+    size_t bad = 0;
+    std::string converted;
+    if (!sjis::Utf8ToSjis(body, converted, &bad)) {
+      if (badLine) {
+        *badLine = 1;
+        for (size_t i = 0; i < bad && i < body.size(); ++i)
+          if (body[i] == '\n' || (body[i] == '\r' && (i + 1 >= body.size() || body[i + 1] != '\n'))) ++*badLine;
+      }
+      return TSourceRead::kNotSjis;
+    }
+    bytes = std::move(converted);
+  }
+  out = std::move(bytes);
+  return TSourceRead::kOk;
+}
+
+std::string JoinLinesCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t j = i;
+    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+    out.append(text.substr(i, j - i));
+    out += "\r\n";
+    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+  return out;
+}
+
+}  // namespace tama
