@@ -1,5 +1,7 @@
 #include "host/packed.h"
 
+#include "support/fileops.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,18 +31,7 @@ bool ReadBytes(const std::string& path, std::string& out) {
   return static_cast<bool>(in.read(out.data(), size));
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  size_t n = bytes.size();
-  while (n > 0) {
-    ssize_t put = write(fd, p, n);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    p += put;
-    n -= static_cast<size_t>(put);
-  }
-  return true;
-}
+bool WriteAll(int fd, const std::string& bytes) { return support::WriteAll(fd, bytes.data(), bytes.size()); }
 
 }  // namespace
 

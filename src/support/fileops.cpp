@@ -19,6 +19,17 @@
 
 namespace tama::support {
 
+bool WriteAll(int fd, const char* p, size_t n) {
+  while (n > 0) {
+    ssize_t put = write(fd, p, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    p += put;
+    n -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
 namespace {
 
 std::string Reason() { return std::strerror(errno); }
@@ -35,16 +46,6 @@ int CompareFolded(std::string_view a, std::string_view b) {
   return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 
-bool WriteAll(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t put = write(fd, p, n);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    p += put;
-    n -= static_cast<size_t>(put);
-  }
-  return true;
-}
 
 bool IsDirNoFollow(const std::string& p) {
   struct stat st;

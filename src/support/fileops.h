@@ -8,6 +8,9 @@
 
 namespace tama::support {
 
+// Writes all n bytes to the descriptor (retrying after interruptions).
+bool WriteAll(int fd, const char* p, size_t n);
+
 // One entry of a folder listing.
 struct TDirEntry {
   std::string name;  // native (UTF-8)

@@ -1,5 +1,7 @@
 #include "support/fmix.h"
 
+#include "support/fileops.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,17 +86,6 @@ bool ReadAt(int fd, void* buf, size_t n, uint64_t offset) {
     p += got;
     n -= static_cast<size_t>(got);
     offset += static_cast<uint64_t>(got);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t put = write(fd, p, n);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    p += put;
-    n -= static_cast<size_t>(put);
   }
   return true;
 }
