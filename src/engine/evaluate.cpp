@@ -277,4 +277,23 @@ std::string TTamaBase::EvaluateExpression(std::string_view text) {
   return Evaluate(p);
 }
 
+// "(" + inner + ")" as one expression: the value of the inner expression
+// (formatted, so read back whole), and on failure the error that the
+// enclosing level would add, with the brackets in its text.
+std::string TTamaBase::EvaluateBracketed(std::string_view inner) {
+  TZText z(inner);
+  const char* p = z.begin();
+  TDepthGuard depth(*this);
+  try {
+    return Evaluate(p);
+  } catch (const EStackFull&) {
+    throw;
+  } catch (const std::exception& e) {
+    std::string text = "(";
+    text += inner;
+    text += ')';
+    Raise(std::string("計算式に誤りがあります。") + e.what() + text);
+  }
+}
+
 }  // namespace tama

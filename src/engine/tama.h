@@ -173,6 +173,7 @@ class TTamaBase {
   // ---- the expression evaluator (evaluate.cpp) ----
   std::string Evaluate(const char*& p);
   std::string EvaluateExpression(std::string_view text);
+  std::string EvaluateBracketed(std::string_view inner);
 
   // ---- registration (registry.cpp) ----
   void RegisterWords(const std::vector<const TCommandFamily*>& families);

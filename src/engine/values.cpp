@@ -187,11 +187,9 @@ std::string TTamaBase::EvaluateText(std::string_view text) {
     if (sjis::IsOperator(*p)) {
       // the rest is an expression; a value that is not a number goes in as a
       // back-quoted string so that it is never read as program text
-      std::string expr = "(";
-      expr += curTag == "e" ? value : QuoteValue(value);
+      std::string expr = curTag == "e" ? std::move(value) : QuoteValue(value);
       expr.append(p, z.end());
-      expr += ')';
-      return EvaluateExpression(expr);
+      return EvaluateBracketed(expr);
     }
     break;
   }
