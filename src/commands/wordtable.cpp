@@ -35,15 +35,15 @@ THashNodeRef RetypedWord(TTamaBase& t, const std::string& name, const char* init
 
 // The tokens of a renaming: split at blanks and commas, a double-byte
 // character never split; the first empty token ends the list.
-std::vector<std::string> RenameTokens(std::string_view spec) {
+std::vector<std::string> RenameTokens(std::string_view form) {
   std::vector<std::string> tokens;
   size_t i = 0;
   while (true) {
     size_t start = i;
-    while (i < spec.size() && spec[i] != ' ' && spec[i] != '\t' && spec[i] != ',') i += sjis::CharLen(spec, i);
+    while (i < form.size() && form[i] != ' ' && form[i] != '\t' && form[i] != ',') i += sjis::CharLen(form, i);
     if (i == start) break;
-    tokens.emplace_back(spec.substr(start, i - start));
-    if (i >= spec.size()) break;
+    tokens.emplace_back(form.substr(start, i - start));
+    if (i >= form.size()) break;
     ++i;  // the separator
   }
   return tokens;
@@ -52,11 +52,11 @@ std::vector<std::string> RenameTokens(std::string_view spec) {
 // 名義変更: "?を,?に" — the word of the "を" argument gets the name and the
 // pattern written in the "に" argument ("?の ?を ?に 文字置換").
 void MeigiHenkou(TTamaBase& t, int) {
-  std::string spec = t.PopArgText();
-  if (spec.size() >= 2 && spec.front() == '`' && spec.back() == '`') spec = spec.substr(1, spec.size() - 2);
-  if (!spec.empty() && spec.back() == ';') spec.pop_back();
+  std::string form = t.PopArgText();
+  if (form.size() >= 2 && form.front() == '`' && form.back() == '`') form = form.substr(1, form.size() - 2);
+  if (!form.empty() && form.back() == ';') form.pop_back();
   THashNodeRef node = t.PopWordArgRef(false);
-  std::vector<std::string> tokens = RenameTokens(frontend::FoldText(spec));
+  std::vector<std::string> tokens = RenameTokens(frontend::FoldText(form));
   size_t slots = 0;
   for (char c : node->Pattern())
     if (c == '?') ++slots;

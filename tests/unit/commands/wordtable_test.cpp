@@ -25,12 +25,12 @@ class WordTableCommands : public TRunFixture {};
 // ---- 名義変更 ----
 
 struct TRenameCase {
-  const char* spec;     // the text of the "に" argument, as written in the literal
+  const char* form;     // the text of the "に" argument, as written in the literal
   const char* name;     // the new name, or nullptr when the renaming fails
   const char* pattern;  // the new pattern
 };
 
-TEST_F(WordTableCommands, RenameSplitsTheSpecification) {
+TEST_F(WordTableCommands, RenameSplitsTheNewForm) {
   const TRenameCase cases[] = {
       {"?と 見せる", "見せる", "?と"},
       {"?を,出す", "出す", "?を"},
@@ -46,8 +46,8 @@ TEST_F(WordTableCommands, RenameSplitsTheSpecification) {
       {"", nullptr, nullptr},
   };
   for (const TRenameCase& c : cases) {
-    SCOPED_TRACE(c.spec);
-    Run(std::string("「表示」を、「") + c.spec + "」に、名義変更");
+    SCOPED_TRACE(c.form);
+    Run(std::string("「表示」を、「") + c.form + "」に、名義変更");
     if (c.name) {
       EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
       EXPECT_EQ(Word("表示"), nullptr);
