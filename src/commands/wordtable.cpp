@@ -76,7 +76,6 @@ void MeigiHenkou(TTamaBase& t, int) {
   node->Name = newName;
   node->SetPattern(std::move(pattern));
   t.AddWord(node);
-  ++t.wordGeneration;
   t.BindQuickRefs();
 }
 

@@ -2,17 +2,9 @@
 
 namespace tama {
 
-THashNode& TQuickRef::Get(const THash& table) {
-  // The word table changed since the reference was taken: find the entry anew,
-  // keeping the old node when the name no longer exists.
-  (void)table;
-  return *node_;
-}
-
-void TQuickRef::Bind(std::string name, THashNodeRef node, uint64_t generation) {
+void TQuickRef::Bind(std::string name, THashNodeRef node) {
   name_ = std::move(name);
   node_ = std::move(node);
-  generation_ = generation;
 }
 
 TTamaBase::TTamaBase(THost& h) : host(h) {}
@@ -33,14 +25,12 @@ void TTamaBase::AddWord(THashNodeRef node) {
   bool replacing = words.Find(name, false) != nullptr || quickName(name);
   words.Add(std::move(node));
   if (replacing) {
-    ++wordGeneration;
     BindQuickRefs();
   }
 }
 
 void TTamaBase::RemoveWord(std::string_view name, bool fold) {
   if (words.Remove(name, fold) >= 0) {
-    ++wordGeneration;
     BindQuickRefs();
   }
 }
@@ -50,7 +40,7 @@ void TTamaBase::BindQuickRefs() {
     // a word still in the table, under its own or a new name (名義変更), stays
     // the reference; a replaced or removed one gives way to the word of the name
     if (!ref.Name().empty()) {
-      THashNode& held = ref.Get(words);
+      THashNode& held = ref.Get();
       if (words.Find(held.Name, false) == &held) return;
     }
     THashNodeRef node = words.FindRef(name, false);
@@ -58,7 +48,7 @@ void TTamaBase::BindQuickRefs() {
       // the word is gone: keep a detached word so that commands still have one
       node = std::make_shared<THashNode>(std::string(name), false, -1, "");
     }
-    ref.Bind(std::string(name), std::move(node), wordGeneration);
+    ref.Bind(std::string(name), std::move(node));
   };
   bind(sore_, "それ");
   bind(kaisu_, "回数");
@@ -72,12 +62,12 @@ void TTamaBase::BindQuickRefs() {
 
 THashNode& TTamaBase::QuickWord(std::string_view name) {
   for (auto& [n, ref] : otherRefs_)
-    if (n == name) return ref.Get(words);
+    if (n == name) return ref.Get();
   otherRefs_.emplace_back(std::string(name), TQuickRef());
   THashNodeRef node = words.FindRef(name, false);
   if (!node) node = std::make_shared<THashNode>(std::string(name), false, -1, "");
-  otherRefs_.back().second.Bind(std::string(name), std::move(node), wordGeneration);
-  return otherRefs_.back().second.Get(words);
+  otherRefs_.back().second.Bind(std::string(name), std::move(node));
+  return otherRefs_.back().second.Get();
 }
 
 void TTamaBase::SetResult(std::string value, std::string_view tag) {

@@ -31,14 +31,13 @@ std::string& ErrorLog();
 class TQuickRef {
  public:
   TQuickRef() = default;
-  THashNode& Get(const THash& table);
-  void Bind(std::string name, THashNodeRef node, uint64_t generation);
+  THashNode& Get() { return *node_; }
+  void Bind(std::string name, THashNodeRef node);
   const std::string& Name() const { return name_; }
 
  private:
   std::string name_;
   THashNodeRef node_;
-  uint64_t generation_ = 0;
 };
 
 struct TFileState;
@@ -86,7 +85,6 @@ class TTamaBase {
 
   // ---- words and stacks ----
   THash words;
-  uint64_t wordGeneration = 0;  // changes whenever a word is replaced, removed or renamed
   TStack args;
   TStack callArgs;
   TRunControlStack frames;
@@ -109,10 +107,10 @@ class TTamaBase {
   void SetHandlers(const std::vector<const TCommandFamily*>& families);
 
   // ---- quick references ----
-  THashNode& Sore() { return sore_.Get(words); }
-  THashNode& Kaisu() { return kaisu_.Get(words); }
-  THashNode& Soshite() { return soshite_.Get(words); }
-  THashNode& ErrorMessageWord() { return errorMessage_.Get(words); }
+  THashNode& Sore() { return sore_.Get(); }
+  THashNode& Kaisu() { return kaisu_.Get(); }
+  THashNode& Soshite() { return soshite_.Get(); }
+  THashNode& ErrorMessageWord() { return errorMessage_.Get(); }
   THashNode& QuickWord(std::string_view name);  // any other system word by name
   void BindQuickRefs();
 
@@ -207,7 +205,7 @@ class TTamaBase {
   void JumpToLabel(std::string_view name);
   // The stored (folded) names of the words of conditions, following renames.
   enum TControlWord { cwMoshi, cwNaraba, cwNara, cwChigaeba, cwDenakereba, cwCount };
-  const std::string& ControlName(TControlWord w) { return controlRefs_[w].Get(words).Name; }
+  const std::string& ControlName(TControlWord w) { return controlRefs_[w].Get().Name; }
 
   // ---- assignment (assign.cpp) ----
   // A は V / A = V; with items before the target on the stack, AssignItem.
