@@ -5,6 +5,7 @@
 #include "frontend/normalize.h"
 #include "frontend/scanner.h"
 #include "engine/flow.h"
+#include "engine/plan.h"
 #include "engine/tama.h"
 #include "support/number.h"
 
@@ -14,6 +15,16 @@ using frontend::SkipBlanks;
 
 void TTamaBase::CheckRunControl() {
   try {
+    // a counted loop that goes on is stepped in place
+    if (TRunControl* top = frames.Top();
+        top && (top->kind == fkRepeat || top->kind == fkTimes) && top->counter != top->limit) {
+      const int32_t n = ++top->counter;
+      THashNode* counter = top->kind == fkRepeat ? top->var.get() : &Kaisu();
+      if (counter) counter->SetIntValue(n);
+      if (curText != top->body) curText = top->body;
+      cur = top->body->begin();
+      return;
+    }
     TRunControl f;
     if (!frames.PopFrame(f)) return;
     switch (f.kind) {
@@ -24,18 +35,8 @@ void TTamaBase::CheckRunControl() {
         return;
       case fkRepeat:
       case fkTimes:
-        if (f.counter == f.limit) {
-          Jump(f.exit);
-          return;
-        }
-        ++f.counter;
-        if (f.kind == fkRepeat) {
-          if (f.var) f.var->SetValue(FormatInteger(f.counter));
-        } else {
-          Kaisu().SetValue(FormatInteger(f.counter));
-        }
-        Jump({f.body, f.body->begin()});
-        frames.PushFrame(std::move(f));
+        // the last pass has run
+        Jump(f.exit);
         return;
       case fkCall:
       case fkEventCall:
@@ -125,8 +126,20 @@ void TTamaBase::ReadBlock(TRunControl& f, const char*& p) {
     LineBreakStep(p, true);
     SkipBlanks(p);
   }
-  f.resume = {curText, p};
   f.savedFileName = programFileName;
+  // a block read before at this position has the same shape
+  const bool keep = cachesOn && curText && curText->contains(p);
+  if (keep) {
+    if (const TBlockShape* b = plan::FindBlock(*curText, p)) {
+      f.resume = {curText, curText->begin() + b->resume};
+      f.body = b->body;
+      p = curText->begin() + b->exit;
+      f.exit = {curText, p};
+      return;
+    }
+  }
+  const char* start = p;
+  f.resume = {curText, p};
   std::string_view body;
   if (*p == '(') {
     const char* open = p;
@@ -143,6 +156,11 @@ void TTamaBase::ReadBlock(TRunControl& f, const char*& p) {
   if (last == 0) last = curText && curText->lastLine() ? curText->lastLine() : currentRow;
   f.body = MakeText(body, last);
   f.exit = {curText, p};
+  if (keep) {
+    const char* base = curText->begin();
+    plan::KeepBlock(*curText, start,
+                    {f.body, static_cast<uint32_t>(f.resume.p - base), static_cast<uint32_t>(p - base)});
+  }
 }
 
 void TTamaBase::StartTimes(int32_t n, const char*& p) {

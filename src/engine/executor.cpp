@@ -2,6 +2,7 @@
 // the argument stack and executes the command word at the sentence end.
 #include "frontend/normalize.h"
 #include "frontend/scanner.h"
+#include "engine/plan.h"
 #include "engine/runstop.h"
 #include "engine/tama.h"
 #include "support/number.h"
@@ -133,6 +134,10 @@ void TTamaBase::RunProgram() {
 
 void TTamaBase::ExecuteSentence(const char*& p) {
   if (!p) return;
+  if (cachesOn && args.Empty()) {
+    SkipBlanks(p);
+    if (plan::RunSentence(*this, p)) return;
+  }
   // an item ending in の is pushed and the next token read at once (a loop,
   // so that a long chain of such items needs no deeper C++ stack)
   for (;;) {

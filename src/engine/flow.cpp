@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "engine/files_state.h"
+#include "engine/plan.h"
 #include "engine/runstop.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
@@ -322,6 +323,18 @@ void Moshi(TTamaBase& t, int) {
     return StartsWith(q, naraba) || StartsWith(q, nara) || StartsWith(q, "違えば") || StartsWith(q, denakereba);
   };
   SkipBlanks(p);
+  // a condition read before at this position ends at the same place
+  const TText* text = t.cachesOn && t.curText && t.curText->contains(p) ? t.curText.get() : nullptr;
+  if (text) {
+    if (TConditionShape* shape = plan::FindCondition(t, *text, p)) {
+      p = text->begin() + shape->end;
+      std::string result;
+      if (!plan::EvaluateCondition(t, *text, *shape, result)) result = t.EvaluateExpression(shape->expression);
+      t.conditionResult = ReadInteger(result, 0) == 1 ? 1 : 0;
+      t.Branch(true);
+      return;
+    }
+  }
   const char* start = p;
   const char* end = nullptr;  // the end of the condition text
   const char* q = p;
@@ -348,7 +361,11 @@ void Moshi(TTamaBase& t, int) {
   }
   const std::string condition(start, end);
   p = q;
-  std::string result = t.EvaluateExpression(RewriteCondition(t, condition));
+  std::string expression = RewriteCondition(t, condition);
+  if (text) {
+    plan::KeepCondition(t, *text, start, static_cast<uint32_t>(q - text->begin()), expression);
+  }
+  std::string result = t.EvaluateExpression(expression);
   t.conditionResult = ReadInteger(result, 0) == 1 ? 1 : 0;
   t.Branch(true);
 }

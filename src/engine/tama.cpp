@@ -1,5 +1,7 @@
 #include "engine/tama.h"
 
+#include "engine/plan.h"
+
 namespace tama {
 
 void TQuickRef::Bind(std::string name, THashNodeRef node) {
@@ -7,7 +9,7 @@ void TQuickRef::Bind(std::string name, THashNodeRef node) {
   node_ = std::move(node);
 }
 
-TTamaBase::TTamaBase(THost& h) : host(h) {}
+TTamaBase::TTamaBase(THost& h) : host(h), cachesOn(plan::CachesWanted()) {}
 TTamaBase::~TTamaBase() = default;
 
 void TTamaBase::AddWord(THashNodeRef node) {

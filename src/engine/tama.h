@@ -60,6 +60,8 @@ class TTamaBase {
   std::string programFolder, programPath, runtimePath;
   bool runtimeMode = false, packedSource = false, defaultFile = false;
   bool debugFlag = false, lineStop = false, stopFlag = false;
+  // Read plans and block shapes kept with the program texts (speed only).
+  bool cachesOn = true;
   int securityLevel = -1;
   // the packed-file reader, extracted files, file handles and shared blocks
   // (engine/files_state.h; made on first use, freed with the state)

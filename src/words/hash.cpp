@@ -1,8 +1,11 @@
 #include "words/hash.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "sjis/sjis.h"
+#include "support/number.h"
 
 namespace tama {
 
@@ -30,7 +33,7 @@ void THashNode::CopyFrom(const THashNode& other) {
   Link = other.Link;
   Dict = other.Dict ? other.Dict->Clone() : nullptr;
   Native = other.Native;
-  SetValue(other.value_);
+  SetValue(other.Value());
   SetPattern(other.pattern_);
 }
 
@@ -122,10 +125,12 @@ int32_t THash::Add(THashNodeRef node) {
     if (n->Name == node->Name) {
       if (n->Protected) throw TWordError("\"" + node->Name + "\"は予約語なので、登録できません。");
       n = std::move(node);  // whoever still holds the old node keeps it alive
+      generation_ = NewGeneration();
       return count_;
     }
   }
   bucket.push_back(std::move(node));
+  generation_ = NewGeneration();
   return ++count_;
 }
 
@@ -170,6 +175,7 @@ bool THash::RemoveExact(std::string_view name) {
     if ((*it)->Name == name) {
       bucket.erase(it);
       --count_;
+      generation_ = NewGeneration();
       return true;
     }
   }
@@ -192,6 +198,46 @@ void THash::Clear() {
     b.shrink_to_fit();
   }
   count_ = 0;
+  generation_ = NewGeneration();
+}
+
+uint64_t THash::NewGeneration() {
+  static uint64_t last = 0;
+  return ++last;
+}
+
+void THashNode::WriteIntText() const {
+  char buf[24];
+  value_.assign(buf, std::to_chars(buf, buf + sizeof buf, int_).ptr - buf);
+  numberState_ &= static_cast<uint8_t>(~kNumTextDue);
+}
+
+void THashNode::ReadNumber() const {
+  numberState_ = kNumKnown;
+  try {
+    number_ = TextToNumber(value_);
+    numberState_ |= kNumValid;
+    if (std::fabs(number_) < 1e15L && number_ == std::trunc(number_)) {
+      int_ = static_cast<int64_t>(number_);
+      numberState_ |= kNumInt;
+    }
+  } catch (const std::exception&) {
+    number_ = 0;
+    return;
+  }
+  // a plain decimal: an optional minus, digits, and a fraction after a point
+  std::string_view v = value_;
+  size_t i = 0;
+  if (i < v.size() && v[i] == '-') ++i;
+  size_t digits = i;
+  while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
+  if (i == digits) return;
+  if (i < v.size() && v[i] == '.') {
+    size_t frac = ++i;
+    while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
+    if (i == frac) return;
+  }
+  if (i == v.size()) numberState_ |= kNumPlain;
 }
 
 std::string_view TrimControl(std::string_view s) {

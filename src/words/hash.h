@@ -55,15 +55,53 @@ class THashNode {
   std::unique_ptr<THash> Dict;  // the dictionary of a wkHash word
   void* Native = nullptr;       // an imported function's entry point
 
-  const std::string& Value() const { return value_; }
+  const std::string& Value() const {
+    if (numberState_ & kNumTextDue) [[unlikely]]
+      WriteIntText();
+    return value_;
+  }
   void SetValue(std::string v) {
     value_ = std::move(v);
     cache_.reset();
+    numberState_ = 0;
+  }
+  // Sets a value whose number is known: `n` must be what the text reads as
+  // (a whole number written in plain digits, for one).
+  void SetNumberValue(std::string_view v, long double n) {
+    value_.assign(v);
+    cache_.reset();
+    number_ = n;
+    numberState_ = kNumKnown | kNumValid | kNumPlain;
+  }
+  // Sets a whole number below 10^15 in magnitude: its text, the plain digits,
+  // is written when it is first read.
+  void SetIntValue(int64_t n) {
+    cache_.reset();
+    number_ = static_cast<long double>(n);
+    int_ = n;
+    numberState_ = kNumKnown | kNumValid | kNumPlain | kNumInt | kNumTextDue;
   }
   // Gives the value for changing in place; drops what was derived from it.
   std::string& MutableValue() {
+    Value();
     cache_.reset();
+    numberState_ = 0;
     return value_;
+  }
+  // The number the value reads as (the text-to-number rule), remembered until
+  // the value changes. False when reading it fails. `plain` tells whether the
+  // text is a plain decimal ("12", "-0.5"), which reads the same as program text.
+  bool NumberOf(long double& out, bool& plain) const {
+    if (!(numberState_ & kNumKnown)) ReadNumber();
+    out = number_;
+    plain = numberState_ & kNumPlain;
+    return numberState_ & kNumValid;
+  }
+  // True when the value reads as a whole number below 10^15 in magnitude.
+  bool IntOf(int64_t& out) const {
+    if (!(numberState_ & kNumKnown)) ReadNumber();
+    out = int_;
+    return numberState_ & kNumInt;
   }
 
   const std::string& Pattern() const { return pattern_; }
@@ -80,7 +118,13 @@ class THashNode {
   std::shared_ptr<TCsvCacheBase>& Cache() { return cache_; }
 
  private:
-  std::string value_;
+  static constexpr uint8_t kNumKnown = 1, kNumValid = 2, kNumPlain = 4, kNumInt = 8, kNumTextDue = 16;
+  void ReadNumber() const;
+  void WriteIntText() const;
+  mutable std::string value_;
+  mutable long double number_ = 0;
+  mutable int64_t int_ = 0;
+  mutable uint8_t numberState_ = 0;
   std::string pattern_;
   mutable std::vector<std::string> slots_;
   mutable bool slotsParsed_ = false;
@@ -109,6 +153,11 @@ class THash {
   THash& operator=(const THash&) = delete;
 
   int32_t Count() const { return count_; }
+  // Renewed by every change of the set of words or their names (adding,
+  // replacing, removing, clearing): a holder of a word found earlier may keep
+  // using it while the generation is the one it was found in. Unique across
+  // the process.
+  uint64_t Generation() const { return generation_; }
   // Adds a node, replacing an unprotected node of the same name in place;
   // raises TWordError for a protected one. Returns the new count (-1 for nil).
   int32_t Add(THashNodeRef node);
@@ -138,6 +187,8 @@ class THash {
   bool RemoveExact(std::string_view name);
   std::array<std::vector<THashNodeRef>, 256> buckets_;
   int32_t count_ = 0;
+  uint64_t generation_ = NewGeneration();
+  static uint64_t NewGeneration();
 };
 
 // Trims spaces and control characters (bytes <= 0x20) from both ends.

@@ -8,6 +8,13 @@
 
 namespace tama {
 
+// What the interpreter derives from a text and keeps with it (read plans of
+// its sentences, the bodies of its blocks): valid as long as the text, since
+// the text never changes.
+struct TTextCache {
+  virtual ~TTextCache() = default;
+};
+
 class TText {
  public:
   // The text is stored with a zero byte before its first byte and after its
@@ -26,6 +33,9 @@ class TText {
   // For a block body cut out of a longer text: the 1-based source line on
   // which the body ends (0 for whole program texts).
   int lastLine() const { return lastLine_; }
+
+  // Made by the interpreter on first use.
+  mutable std::unique_ptr<TTextCache> cache;
 
  private:
   std::string buf_;

@@ -1,0 +1,505 @@
+// Read plans of sentences, block shapes and conditions kept with their texts.
+#include "engine/plan.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/flow.h"
+#include "engine/tama.h"
+#include "engine/ztext.h"
+#include "frontend/scanner.h"
+#include "support/number.h"
+
+namespace tama::plan {
+
+using frontend::SkipBlanks;
+
+namespace {
+
+// The operators of a plan in the order of their levels: multiplication,
+// addition, comparison, logic (lowest).
+enum TOp : uint8_t { opPush, opMul, opDiv, opMod, opPow, opAdd, opSub, opEq, opNe, opLt, opGt, opGe, opLe, opAnd, opOr };
+
+int Level(TOp op) {
+  if (op <= opPow) return 4;
+  if (op <= opSub) return 3;
+  if (op <= opLe) return 2;
+  return 1;
+}
+
+struct TOperand {
+  std::string name;  // a variable's name; empty for a number written in the text
+  std::string text;  // the number as written
+  long double number = 0;
+  int64_t integer = 0;
+  bool isInt = false;         // the number is whole and below 10^15 in magnitude
+  THashNode* node = nullptr;  // the variable, found in the plan's generation
+};
+
+struct TStep {
+  TOp op;
+  uint16_t operand;
+};
+
+struct TPlan {
+  uint64_t generation = 0;
+  // An assignment's value: its first operand is spliced into the expression
+  // text, so a number-tagged first operand must read the same as program text.
+  bool spliceFirst = false;
+  bool dead = false;  // the sentence reads otherwise now (a word of it was renamed)
+  std::vector<TOperand> operands;
+  std::vector<TStep> code;  // postfix
+  std::string firstWord;    // an assignment: the word that starts the sentence
+  std::string target;
+  THashNode* targetNode = nullptr;
+  uint32_t end = 0;  // the offset of the sentence end
+};
+
+// What is kept of one program text.
+struct TSentenceCache final : TTextCache {
+  ~TSentenceCache() override { std::free(marks); }
+  // By offset: 0 never run, 1 run once, 2 no plan, otherwise 3 + the plan's
+  // index. Zeroed pages cost nothing until a position is run.
+  uint32_t* marks = nullptr;
+  std::vector<TPlan> plans;
+  std::unordered_map<uint32_t, TBlockShape> blocks;
+  std::unordered_map<uint32_t, TConditionShape> conditions;
+};
+
+inline bool IsNumberTag(const std::string& tag) { return tag.size() == 1 && tag[0] == 'e'; }
+
+inline void SetNumberTag(std::string& tag) {
+  if (!IsNumberTag(tag)) tag.assign(1, 'e');
+}
+
+constexpr uint32_t kRunOnce = 1, kNoPlan = 2, kFirstPlan = 3;
+
+TSentenceCache& CacheOf(const TText& text) {
+  if (!text.cache) text.cache = std::make_unique<TSentenceCache>();
+  return static_cast<TSentenceCache&>(*text.cache);
+}
+
+uint32_t OffsetOf(const TText& text, const char* p) { return static_cast<uint32_t>(p - text.begin()); }
+
+// ---- compiling ----
+
+// An operand as the value reader takes it: a number in plain digits or a
+// word that may name a variable. Anything that could run program code, read
+// an element or item, or read otherwise (literals, parentheses, signs,
+// hexadecimal, calls) makes no plan.
+bool ReadOperand(const char*& q, const char* end, TPlan& plan) {
+  SkipBlanks(q);
+  if (q >= end) return false;
+  const char c = *q;
+  TOperand o;
+  if (sjis::IsDigit(c)) {
+    o.text = frontend::ReadNumber(q);
+    if (q > end) return false;
+    size_t i = 0;
+    while (i < o.text.size() && sjis::IsDigit(o.text[i])) ++i;
+    if (i < o.text.size() && o.text[i] == '.') {
+      ++i;
+      while (i < o.text.size() && sjis::IsDigit(o.text[i])) ++i;
+    }
+    if (i != o.text.size()) return false;
+    try {
+      o.number = TextToNumber(o.text);
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (std::fabs(o.number) < 1e15L && o.number == std::trunc(o.number)) {
+      o.integer = static_cast<int64_t>(o.number);
+      o.isInt = true;
+    }
+  } else {
+    if (sjis::IsOperator(c) || c == '"' || c == '`' || c == '(' || c == '$' || c == '#') return false;
+    std::string_view w = frontend::ReadWord(q);
+    if (w.empty() || q > end) return false;
+    if (*q == '(' || *q == '#' || frontend::EndsWithChar(w, kw::kNo)) return false;
+    o.name.assign(w);
+  }
+  if (plan.operands.size() >= 0xFFFF) return false;
+  plan.code.push_back({opPush, static_cast<uint16_t>(plan.operands.size())});
+  plan.operands.push_back(std::move(o));
+  return true;
+}
+
+inline bool InPairSet(char c) { return c == '&' || c == '<' || c == '=' || c == '>' || c == '|'; }
+
+bool ReadOperator(const char*& q, TOp& op) {
+  const char c = *q;
+  if (!sjis::IsOperator(c)) return false;
+  std::string_view s(q, InPairSet(c) && InPairSet(q[1]) ? 2 : 1);
+  q += s.size();
+  static constexpr struct {
+    std::string_view text;
+    TOp op;
+  } kOps[] = {{"*", opMul}, {"/", opDiv}, {"%", opMod},  {"^", opPow},  {"+", opAdd},  {"-", opSub},
+              {"=", opEq},  {"==", opEq}, {"<>", opNe},  {"><", opNe},  {"<", opLt},   {">", opGt},
+              {">=", opGe}, {"=>", opGe}, {"<=", opLe},  {"=<", opLe},  {"&&", opAnd}, {"||", opOr}};
+  for (const auto& k : kOps) {
+    if (k.text == s) {
+      op = k.op;
+      return true;
+    }
+  }
+  return false;
+}
+
+// An expression of operands and operators that fills [q, end) exactly, into
+// postfix by the levels of the evaluator (all operators bind to the left).
+bool CompileExpression(const char* q, const char* end, TPlan& plan) {
+  std::vector<TOp> ops;
+  for (;;) {
+    if (!ReadOperand(q, end, plan)) return false;
+    SkipBlanks(q);
+    if (q > end) return false;
+    if (q == end) break;
+    TOp op;
+    if (!ReadOperator(q, op) || q > end) return false;
+    while (!ops.empty() && Level(ops.back()) >= Level(op)) {
+      plan.code.push_back({ops.back(), 0});
+      ops.pop_back();
+    }
+    ops.push_back(op);
+  }
+  while (!ops.empty()) {
+    plan.code.push_back({ops.back(), 0});
+    ops.pop_back();
+  }
+  return true;
+}
+
+// ---- running ----
+
+void Resolve(TTamaBase& t, TPlan& plan) {
+  plan.generation = t.words.Generation();
+  for (auto& o : plan.operands)
+    if (!o.name.empty()) o.node = t.words.Find(o.name, false);
+  if (!plan.target.empty()) plan.targetNode = t.words.Find(plan.target, false);
+  if (!plan.firstWord.empty() && plan.firstWord == t.Soshite().Name) plan.dead = true;
+}
+
+// A value on the plan's stack: the text of its leftmost operand, as the
+// evaluator keeps it, and its number; a whole number below 10^15 in
+// magnitude is computed as an integer too (exactly what the extended
+// arithmetic gives for it).
+struct TVal {
+  const std::string* text;  // a number written in the text
+  const THashNode* node;    // a variable (its text is written only when wanted)
+  long double num;
+  int64_t i;
+  bool isNum;  // the value counts as a number (comparisons follow the right one)
+  bool numOk;  // the number could be read
+  bool isInt;  // i holds the number
+};
+
+inline const std::string& TextOf(const TVal& v) { return v.text ? *v.text : v.node->Value(); }
+
+constexpr int64_t kIntLimit = 999999999999999;  // below 10^15
+
+inline bool SmallInt(int64_t v) { return v >= -kIntLimit && v <= kIntLimit; }
+
+// Evaluates the plan's expression. False when a check fails or the general
+// way would raise an error: nothing has changed then.
+bool Evaluate(const TPlan& plan, TVal& out) {
+  TVal stack[32];
+  size_t sp = 0;
+  bool first = true;
+  for (const TStep& s : plan.code) {
+    if (s.op == opPush) {
+      if (sp == std::size(stack)) return false;
+      const TOperand& o = plan.operands[s.operand];
+      TVal& v = stack[sp++];
+      if (o.name.empty()) {
+        v = {&o.text, nullptr, o.number, o.integer, true, true, o.isInt};
+      } else {
+        const THashNode* n = o.node;
+        if (!n || n->Kind != wkVariable) return false;
+        bool plain;
+        v.text = nullptr;
+        v.node = n;
+        v.isNum = IsNumberTag(n->Tag);
+        v.numOk = n->NumberOf(v.num, plain);
+        v.isInt = n->IntOf(v.i);
+        // a spliced number must read back as the same number, a spliced text
+        // is quoted, which holds no zero byte
+        if (first && plan.spliceFirst && (v.isNum ? !plain : n->Value().find('\0') != std::string::npos)) return false;
+      }
+      first = false;
+      continue;
+    }
+    if (sp < 2) return false;
+    TVal& l = stack[sp - 2];
+    const TVal& r = stack[sp - 1];
+    --sp;
+    long double v;
+    if (s.op >= opEq && s.op <= opLe) {
+      int c;
+      if (r.isNum) {
+        if (!l.numOk || !r.numOk) return false;
+        if (l.isInt && r.isInt)
+          c = l.i < r.i ? -1 : (l.i > r.i ? 1 : 0);
+        else
+          c = l.num < r.num ? -1 : (l.num > r.num ? 1 : 0);
+      } else {
+        int k = TextOf(l).compare(TextOf(r));
+        c = k < 0 ? -1 : (k > 0 ? 1 : 0);
+      }
+      bool res;
+      switch (s.op) {
+        case opEq: res = c == 0; break;
+        case opNe: res = c != 0; break;
+        case opLt: res = c < 0; break;
+        case opGt: res = c > 0; break;
+        case opGe: res = c >= 0; break;
+        default: res = c <= 0; break;
+      }
+      l.num = res ? 1 : 0;
+      l.i = res ? 1 : 0;
+      l.isInt = true;
+      l.isNum = true;
+      l.numOk = true;
+      continue;
+    } else {
+      if (!l.numOk || !r.numOk) return false;
+      if (l.isInt && r.isInt && s.op != opDiv && s.op != opPow) {
+        int64_t x = l.i, y = r.i, z;
+        switch (s.op) {
+          case opMul: z = x * y; break;  // kept only when both factors are below 2^31
+          case opMod: z = (y == 0 || y == -1) ? 0 : x % y; break;
+          case opAdd: z = x + y; break;
+          case opSub: z = x - y; break;
+          case opAnd: z = (x > 0 && y > 0) ? 1 : 0; break;
+          default: z = (x > 0 || y > 0) ? 1 : 0; break;
+        }
+        if (s.op != opMul || (x > -(int64_t{1} << 31) && x < (int64_t{1} << 31) && y > -(int64_t{1} << 31) &&
+                              y < (int64_t{1} << 31))) {
+          l.num = static_cast<long double>(z);
+          l.i = z;
+          l.isInt = SmallInt(z);
+          l.isNum = true;
+          l.numOk = true;
+          continue;
+        }
+      }
+      const long double a = l.num, b = r.num;
+      switch (s.op) {
+        case opMul: v = a * b; break;
+        case opDiv: v = b == 0 ? 0 : a / b; break;
+        case opMod: {
+          if (!(std::fabs(a) < 9.2e18L) || !(std::fabs(b) < 9.2e18L)) return false;
+          const int64_t x = static_cast<int64_t>(a), y = static_cast<int64_t>(b);
+          v = (y == 0 || y == -1) ? 0 : static_cast<long double>(x % y);
+          break;
+        }
+        case opPow: v = b == 0 ? 1 : std::pow(a, b); break;
+        case opAdd: v = a + b; break;
+        case opSub: v = a - b; break;
+        case opAnd: v = (a > 0 && b > 0) ? 1 : 0; break;
+        default: v = (a > 0 || b > 0) ? 1 : 0; break;
+      }
+      if (!std::isfinite(v)) return false;  // the general way reports it
+    }
+    l.num = v;
+    l.isInt = false;
+    l.isNum = true;
+    l.numOk = true;
+  }
+  if (sp != 1) return false;
+  out = stack[0];
+  return true;
+}
+
+// Stores a number as the evaluator writes it; a whole number below 10^15
+// keeps its number, since its plain digits read back exactly.
+void StoreNumber(THashNode& node, const TVal& r) {
+  if (r.isInt) {
+    node.SetIntValue(r.i);
+    return;
+  }
+  const long double v = r.num;
+  char buf[kNumberTextMax];
+  std::string_view text(buf, FormatNumberTo(v, buf));
+  if (v == std::trunc(v) && std::fabs(v) < 1e15L)
+    node.SetNumberValue(text, v == 0 ? 0 : v);
+  else
+    node.SetValue(std::string(text));
+}
+
+
+bool RunAssignment(TTamaBase& t, const TText& text, TPlan& plan, const char*& p) {
+  if (plan.generation != t.words.Generation()) Resolve(t, plan);
+  if (plan.dead) return false;
+  THashNode* target = plan.targetNode;
+  if (!target || target->Kind != wkVariable || target->Protected) return false;
+  if (plan.code.size() == 1) {
+    // one operand: its value and tag as they are
+    const TOperand& o = plan.operands[0];
+    if (o.name.empty()) {
+      if (o.isInt && o.text.find_first_not_of("0123456789") == std::string::npos && (o.text == "0" || o.text[0] != '0'))
+        target->SetIntValue(o.integer);
+      else
+        target->SetNumberValue(o.text, o.number);
+      SetNumberTag(target->Tag);
+      SetNumberTag(t.curTag);
+    } else {
+      const THashNode* n = o.node;
+      if (!n || n->Kind != wkVariable || n->Tag == "hs") return false;
+      if (n != target) {
+        std::string tag = n->Tag;
+        target->SetValue(n->Value());
+        target->Tag = tag;
+      }
+      t.curTag = target->Tag;
+    }
+    p = text.begin() + plan.end;
+    return true;
+  }
+  TVal v;
+  if (!Evaluate(plan, v)) return false;
+  StoreNumber(*target, v);
+  SetNumberTag(target->Tag);
+  SetNumberTag(t.curTag);
+  p = text.begin() + plan.end;
+  return true;
+}
+
+// Compiles the assignment that starts at p, if it is one a plan can run.
+int32_t CompileAssignment(TTamaBase& t, const TText& text, TSentenceCache& cache, const char* p) {
+  const char* q = p;
+  std::string_view w = frontend::ReadWord(q);
+  if (w.empty() || w == t.Soshite().Name) return -1;
+  SkipBlanks(q);
+  TPlan plan;
+  if (*q == '=') {
+    plan.target.assign(w);
+    ++q;
+  } else if (*q == '&' || frontend::EndsWithChar(w, kw::kNo) || !frontend::EndsWithChar(w, kw::kHa)) {
+    return -1;
+  } else {
+    plan.target.assign(w.substr(0, w.size() - kw::kHa.size()));
+  }
+  if (plan.target.empty() || plan.target.find('#') != std::string::npos) return -1;
+  SkipBlanks(q);
+  const char* end;
+  try {
+    end = SentenceEnd(t, q);
+  } catch (const std::exception&) {
+    return -1;
+  }
+  plan.spliceFirst = true;
+  plan.firstWord.assign(w);
+  plan.end = OffsetOf(text, end);
+  if (!CompileExpression(q, end, plan)) return -1;
+  Resolve(t, plan);
+  cache.plans.push_back(std::move(plan));
+  return static_cast<int32_t>(cache.plans.size() - 1);
+}
+
+bool MayStartAssignment(char c) {
+  if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return !(sjis::IsDigit(c) || sjis::IsDelimiter(c) || sjis::IsOperator(c) || sjis::IsBlank(c) || c == '"' ||
+           c == '`' || c == '#' || c == '$' || c == '(' || c == '*' || c == ';' || c == '?' || c == 0);
+}
+
+}  // namespace
+
+bool CachesWanted() {
+  const char* v = std::getenv("TAMAKAZU_NO_CACHE");
+  return !(v && *v && std::strcmp(v, "0") != 0);
+}
+
+bool RunSentence(TTamaBase& t, const char*& p) {
+  const TText* text = t.curText.get();
+  if (!text || !MayStartAssignment(*p) || !text->contains(p)) return false;
+  TSentenceCache& cache = CacheOf(*text);
+  if (!cache.marks) {
+    cache.marks = static_cast<uint32_t*>(std::calloc(text->size() + 1, sizeof(uint32_t)));
+    if (!cache.marks) throw std::bad_alloc();
+  }
+  uint32_t& mark = cache.marks[OffsetOf(*text, p)];
+  if (mark == kNoPlan) return false;
+  if (mark < kRunOnce) {
+    mark = kRunOnce;
+    return false;
+  }
+  if (mark == kRunOnce) {
+    int32_t i = CompileAssignment(t, *text, cache, p);
+    if (i < 0) {
+      mark = kNoPlan;
+      return false;
+    }
+    mark = kFirstPlan + static_cast<uint32_t>(i);
+  }
+  return RunAssignment(t, *text, cache.plans[mark - kFirstPlan], p);
+}
+
+const TBlockShape* FindBlock(const TText& text, const char* p) {
+  if (!text.cache) return nullptr;
+  auto& blocks = CacheOf(text).blocks;
+  auto it = blocks.find(OffsetOf(text, p));
+  return it == blocks.end() ? nullptr : &it->second;
+}
+
+void KeepBlock(const TText& text, const char* p, TBlockShape shape) {
+  CacheOf(text).blocks[OffsetOf(text, p)] = std::move(shape);
+}
+
+TConditionShape* FindCondition(TTamaBase& t, const TText& text, const char* p) {
+  if (!text.cache) return nullptr;
+  auto& conditions = CacheOf(text).conditions;
+  auto it = conditions.find(OffsetOf(text, p));
+  if (it == conditions.end() || it->second.generation != t.words.Generation()) return nullptr;
+  return &it->second;
+}
+
+TConditionShape& KeepCondition(TTamaBase& t, const TText& text, const char* p, uint32_t end, std::string expression) {
+  TConditionShape& c = CacheOf(text).conditions[OffsetOf(text, p)];
+  c.generation = t.words.Generation();
+  c.end = end;
+  c.expression = std::move(expression);
+  c.plan = -1;
+  return c;
+}
+
+bool EvaluateCondition(TTamaBase& t, const TText& text, TConditionShape& shape, std::string& result) {
+  constexpr int32_t kNone = -2;
+  if (shape.plan == kNone) return false;
+  TSentenceCache& cache = CacheOf(text);
+  if (shape.plan < 0) {
+    TPlan plan;
+    TZText z(shape.expression);
+    if (!CompileExpression(z.begin(), z.end(), plan)) {
+      shape.plan = kNone;
+      return false;
+    }
+    Resolve(t, plan);
+    cache.plans.push_back(std::move(plan));
+    shape.plan = static_cast<int32_t>(cache.plans.size() - 1);
+  }
+  TPlan& plan = cache.plans[shape.plan];
+  if (plan.generation != t.words.Generation()) Resolve(t, plan);
+  TVal v;
+  if (!Evaluate(plan, v)) return false;
+  if (v.isNum) {
+    if (!v.numOk) return false;
+    char buf[kNumberTextMax];
+    if (v.isInt)
+      result.assign(buf, std::to_chars(buf, buf + sizeof buf, v.i).ptr - buf);
+    else
+      result.assign(buf, FormatNumberTo(v.num, buf));
+    SetNumberTag(t.curTag);
+  } else {
+    result = TextOf(v);
+    t.curTag = "s";
+  }
+  return true;
+}
+
+}  // namespace tama::plan
