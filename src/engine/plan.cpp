@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/flow.h"
@@ -62,14 +61,31 @@ struct TPlan {
 
 // What is kept of one program text.
 struct TSentenceCache final : TTextCache {
-  ~TSentenceCache() override { std::free(marks); }
+  ~TSentenceCache() override {
+    std::free(marks);
+    std::free(blockAt);
+    std::free(conditionAt);
+  }
   // By offset: 0 never run, 1 run once, 2 no plan, otherwise 3 + the plan's
   // index. Zeroed pages cost nothing until a position is run.
   uint32_t* marks = nullptr;
+  // By offset: 1 + the index of the block or condition read there, 0 for none.
+  uint32_t* blockAt = nullptr;
+  uint32_t* conditionAt = nullptr;
   std::vector<TPlan> plans;
-  std::unordered_map<uint32_t, TBlockShape> blocks;
-  std::unordered_map<uint32_t, TConditionShape> conditions;
+  TPlan scratch;  // the plan of a sentence run the first time
+  std::vector<TBlockShape> blocks;
+  std::vector<TConditionShape> conditions;
 };
+
+// A table by offset over the whole text, made on first use.
+uint32_t* TableOf(uint32_t*& table, const TText& text) {
+  if (!table) {
+    table = static_cast<uint32_t*>(std::calloc(text.size() + 1, sizeof(uint32_t)));
+    if (!table) throw std::bad_alloc();
+  }
+  return table;
+}
 
 inline bool IsNumberTag(const std::string& tag) { return tag.size() == 1 && tag[0] == 'e'; }
 
@@ -154,7 +170,9 @@ bool ReadOperator(const char*& q, TOp& op) {
 // An expression of operands and operators that fills [q, end) exactly, into
 // postfix by the levels of the evaluator (all operators bind to the left).
 bool CompileExpression(const char* q, const char* end, TPlan& plan) {
-  std::vector<TOp> ops;
+  // operators wait while a higher level follows them: one of each level at most
+  TOp ops[4];
+  size_t n = 0;
   for (;;) {
     if (!ReadOperand(q, end, plan)) return false;
     SkipBlanks(q);
@@ -162,16 +180,10 @@ bool CompileExpression(const char* q, const char* end, TPlan& plan) {
     if (q == end) break;
     TOp op;
     if (!ReadOperator(q, op) || q > end) return false;
-    while (!ops.empty() && Level(ops.back()) >= Level(op)) {
-      plan.code.push_back({ops.back(), 0});
-      ops.pop_back();
-    }
-    ops.push_back(op);
+    while (n > 0 && Level(ops[n - 1]) >= Level(op)) plan.code.push_back({ops[--n], 0});
+    ops[n++] = op;
   }
-  while (!ops.empty()) {
-    plan.code.push_back({ops.back(), 0});
-    ops.pop_back();
-  }
+  while (n > 0) plan.code.push_back({ops[--n], 0});
   return true;
 }
 
@@ -370,36 +382,38 @@ bool RunAssignment(TTamaBase& t, const TText& text, TPlan& plan, const char*& p)
   return true;
 }
 
-// Compiles the assignment that starts at p, if it is one a plan can run.
-int32_t CompileAssignment(TTamaBase& t, const TText& text, TSentenceCache& cache, const char* p) {
+// Compiles the assignment that starts at p into `plan` (emptied first), if
+// it is one a plan can run.
+bool CompileAssignment(TTamaBase& t, const TText& text, const char* p, TPlan& plan) {
+  plan.operands.clear();
+  plan.code.clear();
+  plan.dead = false;
   const char* q = p;
   std::string_view w = frontend::ReadWord(q);
-  if (w.empty() || w == t.Soshite().Name) return -1;
+  if (w.empty() || w == t.Soshite().Name) return false;
   SkipBlanks(q);
-  TPlan plan;
   if (*q == '=') {
     plan.target.assign(w);
     ++q;
   } else if (*q == '&' || frontend::EndsWithChar(w, kw::kNo) || !frontend::EndsWithChar(w, kw::kHa)) {
-    return -1;
+    return false;
   } else {
     plan.target.assign(w.substr(0, w.size() - kw::kHa.size()));
   }
-  if (plan.target.empty() || plan.target.find('#') != std::string::npos) return -1;
+  if (plan.target.empty() || plan.target.find('#') != std::string::npos) return false;
   SkipBlanks(q);
   const char* end;
   try {
     end = SentenceEnd(t, q);
   } catch (const std::exception&) {
-    return -1;
+    return false;
   }
   plan.spliceFirst = true;
   plan.firstWord.assign(w);
   plan.end = OffsetOf(text, end);
-  if (!CompileExpression(q, end, plan)) return -1;
+  if (!CompileExpression(q, end, plan)) return false;
   Resolve(t, plan);
-  cache.plans.push_back(std::move(plan));
-  return static_cast<int32_t>(cache.plans.size() - 1);
+  return true;
 }
 
 bool MayStartAssignment(char c) {
@@ -419,48 +433,66 @@ bool RunSentence(TTamaBase& t, const char*& p) {
   const TText* text = t.curText.get();
   if (!text || !MayStartAssignment(*p) || !text->contains(p)) return false;
   TSentenceCache& cache = CacheOf(*text);
-  if (!cache.marks) {
-    cache.marks = static_cast<uint32_t*>(std::calloc(text->size() + 1, sizeof(uint32_t)));
-    if (!cache.marks) throw std::bad_alloc();
-  }
-  uint32_t& mark = cache.marks[OffsetOf(*text, p)];
+  uint32_t& mark = TableOf(cache.marks, *text)[OffsetOf(*text, p)];
   if (mark == kNoPlan) return false;
   if (mark < kRunOnce) {
-    mark = kRunOnce;
-    return false;
-  }
-  if (mark == kRunOnce) {
-    int32_t i = CompileAssignment(t, *text, cache, p);
-    if (i < 0) {
+    // the first run reads the sentence into the scratch plan, which is
+    // cheaper than the general reading; only a second run keeps a plan
+    if (!CompileAssignment(t, *text, p, cache.scratch)) {
       mark = kNoPlan;
       return false;
     }
-    mark = kFirstPlan + static_cast<uint32_t>(i);
+    mark = kRunOnce;
+    return RunAssignment(t, *text, cache.scratch, p);
+  }
+  if (mark == kRunOnce) {
+    TPlan plan;
+    if (!CompileAssignment(t, *text, p, plan)) {
+      mark = kNoPlan;
+      return false;
+    }
+    cache.plans.push_back(std::move(plan));
+    mark = kFirstPlan + static_cast<uint32_t>(cache.plans.size() - 1);
   }
   return RunAssignment(t, *text, cache.plans[mark - kFirstPlan], p);
 }
 
 const TBlockShape* FindBlock(const TText& text, const char* p) {
   if (!text.cache) return nullptr;
-  auto& blocks = CacheOf(text).blocks;
-  auto it = blocks.find(OffsetOf(text, p));
-  return it == blocks.end() ? nullptr : &it->second;
+  TSentenceCache& cache = CacheOf(text);
+  if (!cache.blockAt) return nullptr;
+  const uint32_t i = cache.blockAt[OffsetOf(text, p)];
+  return i ? &cache.blocks[i - 1] : nullptr;
 }
 
 void KeepBlock(const TText& text, const char* p, TBlockShape shape) {
-  CacheOf(text).blocks[OffsetOf(text, p)] = std::move(shape);
+  TSentenceCache& cache = CacheOf(text);
+  uint32_t& i = TableOf(cache.blockAt, text)[OffsetOf(text, p)];
+  if (i) {
+    cache.blocks[i - 1] = std::move(shape);
+    return;
+  }
+  cache.blocks.push_back(std::move(shape));
+  i = static_cast<uint32_t>(cache.blocks.size());
 }
 
 TConditionShape* FindCondition(TTamaBase& t, const TText& text, const char* p) {
   if (!text.cache) return nullptr;
-  auto& conditions = CacheOf(text).conditions;
-  auto it = conditions.find(OffsetOf(text, p));
-  if (it == conditions.end() || it->second.generation != t.words.Generation()) return nullptr;
-  return &it->second;
+  TSentenceCache& cache = CacheOf(text);
+  if (!cache.conditionAt) return nullptr;
+  const uint32_t i = cache.conditionAt[OffsetOf(text, p)];
+  if (!i || cache.conditions[i - 1].generation != t.words.Generation()) return nullptr;
+  return &cache.conditions[i - 1];
 }
 
 TConditionShape& KeepCondition(TTamaBase& t, const TText& text, const char* p, uint32_t end, std::string expression) {
-  TConditionShape& c = CacheOf(text).conditions[OffsetOf(text, p)];
+  TSentenceCache& cache = CacheOf(text);
+  uint32_t& i = TableOf(cache.conditionAt, text)[OffsetOf(text, p)];
+  if (!i) {
+    cache.conditions.emplace_back();
+    i = static_cast<uint32_t>(cache.conditions.size());
+  }
+  TConditionShape& c = cache.conditions[i - 1];
   c.generation = t.words.Generation();
   c.end = end;
   c.expression = std::move(expression);
