@@ -218,18 +218,18 @@ void Trigonometry(TTamaBase& t, int id) {
 
 void Ransuu(TTamaBase& t, int) {
   const int32_t n = ReadInteger(t.PopArgValue(), 100);
-  const uint32_t draw = RandomDraw(static_cast<uint32_t>(n));
+  const uint32_t draw = t.random.Draw(static_cast<uint32_t>(n));
   SetInteger(t, static_cast<int32_t>(draw));
 }
 
-void Rnd(TTamaBase& t, int) { SetNumber(t, RandomFraction()); }
+void Rnd(TTamaBase& t, int) { SetNumber(t, t.random.Fraction()); }
 
 void RansuuShokika(TTamaBase& t, int) {
   const int32_t s = NumberRead(t.PopArgNumber());
   if (s == -1) {
-    SeedRandomFromClock();
+    t.random.SeedFromClock();
   } else {
-    SetRandomSeed(static_cast<uint32_t>(s));
+    t.random.SetSeed(static_cast<uint32_t>(s));
   }
 }
 

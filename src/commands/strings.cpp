@@ -489,7 +489,7 @@ void Regex(TTamaBase& t, int id) {
   try {
     switch (id) {
       case kCmdSeikiHyougenMatch: {
-        const regex::TMatchResult m = regex::Match(pattern, subject);
+        const regex::TMatchResult m = regex::Match(t.patterns, pattern, subject);
         if (m.matched) {
           for (const std::string& g : m.texts) {
             result += g;
@@ -502,7 +502,7 @@ void Regex(TTamaBase& t, int id) {
       case kCmdSeikiHyougenKugiru: {
         // an empty subject is one empty piece
         const std::vector<std::string> pieces =
-            subject.empty() ? std::vector<std::string>(1) : regex::Split(pattern, subject, kSplitLimit);
+            subject.empty() ? std::vector<std::string>(1) : regex::Split(t.patterns, pattern, subject, kSplitLimit);
         for (const std::string& piece : pieces) {
           result += piece;
           result += "\r\n";
@@ -512,7 +512,7 @@ void Regex(TTamaBase& t, int id) {
       }
       case kCmdSeikiHyougenChikan: {
         if (!subject.empty()) {
-          regex::TSubstResult r = regex::Substitute(pattern, subject);
+          regex::TSubstResult r = regex::Substitute(t.patterns, pattern, subject);
           if (r.replaced) {
             subject = std::move(r.text);
             count = r.groups + 1;

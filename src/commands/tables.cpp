@@ -177,8 +177,8 @@ void Shuffle(TTamaBase& t, int) {
   const uint32_t n = static_cast<uint32_t>(lines.size());
   if (n > 0) {
     for (uint64_t k = 0; k <= n; ++k) {
-      const uint32_t i = RandomDraw(n);
-      const uint32_t j = RandomDraw(n);
+      const uint32_t i = t.random.Draw(n);
+      const uint32_t j = t.random.Draw(n);
       std::swap(lines[i], lines[j]);
     }
   }

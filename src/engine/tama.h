@@ -10,6 +10,8 @@
 
 #include "engine/command.h"
 #include "engine/host.h"
+#include "support/random.h"
+#include "support/regex_command.h"
 #include "words/hash.h"
 #include "words/runcontrol.h"
 #include "words/stack.h"
@@ -68,6 +70,8 @@ class TTamaBase {
   std::shared_ptr<TFindCsv> tableSearch;
   int textX = 10, textY = 10;
   int currentRow = 0;
+  TRandom random;                // 乱数, RND, 配列シャッフル
+  regex::TPatternCache patterns;  // compiled patterns of the 正規表現 commands
 
   // ---- the cursor ----
   // `cur` walks the text `curText` keeps alive; nullptr is the nil cursor.

@@ -126,7 +126,7 @@ TEST_F(TableCommands, ShuffleDrawsFromTheSharedGenerator) {
   auto node = std::make_shared<THashNode>("T", false, 0, "a\r\nb\r\nc\r\nd");
   tama.AddWord(node);
   Word("それ")->Tag = "x";
-  SetRandomSeed(1);
+  tama.random.SetSeed(1);
   tama.RunProgram();
   EXPECT_EQ(Value("それ"), "b\r\nc\r\nd\r\na\r\n");
   EXPECT_EQ(SoreTag(), "x");
