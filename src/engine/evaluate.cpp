@@ -51,9 +51,8 @@ inline bool InPairSet(char c) { return c == '&' || c == '<' || c == '=' || c == 
 
 // A plain error of the evaluator: logged without the error-line prefix, then
 // reported by Evaluate with the expression.
-[[noreturn]] void Fail(const std::string& msg) {
-  ErrorLog() += msg;
-  ErrorLog() += "\r\n";
+[[noreturn]] void Fail(TTamaBase& t, const std::string& msg) {
+  t.errorLog.AddLine(msg);
   throw std::runtime_error(msg);
 }
 
@@ -66,7 +65,7 @@ class TEvaluator {
     frontend::SkipBlanks(p_);
     Next();
     TStrNum v = Logic();
-    if (tok_.kind == tkStart || tok_.kind == tkOperator) Fail("計算結果が不正");
+    if (tok_.kind == tkStart || tok_.kind == tkOperator) Fail(t_, "計算結果が不正");
     return v;
   }
 
@@ -111,7 +110,7 @@ class TEvaluator {
   bool IsOp(std::string_view op) const { return tok_.kind == tkOperator && tok_.text == op; }
 
   TStrNum Primary() {
-    if (tok_.kind == tkOperator) Fail("演算子「" + tok_.text + "」の位置が不正。");
+    if (tok_.kind == tkOperator) Fail(t_, "演算子「" + tok_.text + "」の位置が不正。");
     TStrNum v;
     v.text = std::move(tok_.text);
     v.kind = tok_.kind == tkNumber ? tkNumber : tkString;
@@ -237,8 +236,7 @@ class TDepthGuard {
   explicit TDepthGuard(TTamaBase& t) {
     if (expressionDepth >= kMaxExpressionDepth) {
       std::string line = t.FormatErrorLine("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
-      ErrorLog() += line;
-      ErrorLog() += "\r\n";
+      t.errorLog.AddLine(line);
       throw EStackFull(line);
     }
     ++expressionDepth;

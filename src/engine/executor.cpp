@@ -106,7 +106,7 @@ void TTamaBase::RunProgram() {
                 ErrorMessageWord().SetValue(e.what());
               }
               errorShown = true;
-              host.ShowErrorDialog(ErrorLog());
+              host.ShowErrorDialog(errorLog.Text());
               stopFlag = true;
               StopCursor();
               return;
@@ -116,8 +116,8 @@ void TTamaBase::RunProgram() {
           ExecuteSentence(cur);
         } catch (const TNumError& e) {
           if (e.fault() == NumFault::kInvalidOperation) {
-            if (!TrimControl(ErrorLog()).empty()) ErrorLog() += "\r\n";
-            ErrorLog() += FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what());
+            if (!errorLog.Blank()) errorLog.Append("\r\n");
+            errorLog.Append(FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what()));
           }
           ErrorStep(e);
         } catch (const std::exception& e) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/command.h"
+#include "engine/error_log.h"
 #include "engine/host.h"
 #include "support/random.h"
 #include "support/regex_command.h"
@@ -24,9 +25,6 @@ class ETama : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// The accumulated error and warning lines of the run (process-wide).
-std::string& ErrorLog();
 
 // A reference to a system word that commands use without a lookup. It follows
 // the word table: when the word is replaced or renamed it finds the new entry.
@@ -97,6 +95,7 @@ class TTamaBase {
   bool omitted = false;
 
   // ---- errors ----
+  TErrorLog errorLog;  // the error and warning lines of the run
   bool warnFlag = true;
   THashNodeRef errorHandler;
   TPos errorPos;
