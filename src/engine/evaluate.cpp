@@ -220,10 +220,8 @@ class TEvaluator {
 }  // namespace
 
 namespace {
-// How deep expressions may nest (parentheses, operands that evaluate texts of
-// their own) before the C++ stack would be at risk.
-constexpr int kMaxExpressionDepth = 200;
-int expressionDepth = 0;
+// A level of nested expressions (parentheses, operands that evaluate texts of
+// their own).
 
 // The stack-full error passes the enclosing expressions unwrapped.
 class EStackFull : public ETama {
@@ -233,17 +231,19 @@ class EStackFull : public ETama {
 
 class TDepthGuard {
  public:
-  explicit TDepthGuard(TTamaBase& t) {
-    if (expressionDepth >= kMaxExpressionDepth) {
+  explicit TDepthGuard(TTamaBase& t) : t_(t) {
+    if (!t.budget.Enter(TStackBudget::kBracket)) {
       std::string line = t.FormatErrorLine("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
       t.errorLog.AddLine(line);
       throw EStackFull(line);
     }
-    ++expressionDepth;
   }
-  ~TDepthGuard() { --expressionDepth; }
+  ~TDepthGuard() { t_.budget.Leave(TStackBudget::kBracket); }
   TDepthGuard(const TDepthGuard&) = delete;
   TDepthGuard& operator=(const TDepthGuard&) = delete;
+
+ private:
+  TTamaBase& t_;
 };
 }  // namespace
 

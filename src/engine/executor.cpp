@@ -56,11 +56,12 @@ void TTamaBase::AppendContinuation(std::string& item, const char*& p) {
 
 void TTamaBase::RunProgram() {
   struct TRunning {
-    TRunning() { ++runningPrograms; }
-    ~TRunning() { --runningPrograms; }
+    explicit TRunning(int& n) : n_(n) { ++n_; }
+    ~TRunning() { --n_; }
     TRunning(const TRunning&) = delete;
     TRunning& operator=(const TRunning&) = delete;
-  } running;
+    int& n_;
+  } running(budget.runningPrograms);
   try {
     while (cur) {
       const char* prev = nullptr;

@@ -10,6 +10,7 @@
 
 #include "engine/command.h"
 #include "engine/error_log.h"
+#include "engine/stack_budget.h"
 #include "engine/host.h"
 #include "support/random.h"
 #include "support/regex_command.h"
@@ -148,7 +149,8 @@ class TTamaBase {
   void AppendContinuation(std::string& item, const char*& p);
   // Runs the cursor until the current level has nothing more to run.
   void RunNestedLabel(THashNode& label);
-  int nestDepth = 0;
+  // the levels of nested runs, parenthesised calls and brackets
+  TStackBudget budget;
 
   // ---- binding and dispatch (binding.cpp) ----
   void BindArguments(THashNode& word);

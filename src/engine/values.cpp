@@ -304,21 +304,19 @@ bool TTamaBase::ResolveValue(std::string_view textIn, std::string& value) {
 }
 
 namespace {
-// How deep calls written with parentheses may nest inside one another's
-// argument lists before the C++ stack would be at risk (labels count in the
-// nested runs as well).
-constexpr int kMaxCallDepth = 200;
-int callDepth = 0;
-
+// A level of calls written with parentheses inside one another's argument
+// lists (labels count in the nested runs as well).
 class TCallDepth {
  public:
-  explicit TCallDepth(TTamaBase& t) {
-    if (callDepth >= kMaxCallDepth) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
-    ++callDepth;
+  explicit TCallDepth(TTamaBase& t) : t_(t) {
+    if (!t.budget.Enter(TStackBudget::kCall)) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
   }
-  ~TCallDepth() { --callDepth; }
+  ~TCallDepth() { t_.budget.Leave(TStackBudget::kCall); }
   TCallDepth(const TCallDepth&) = delete;
   TCallDepth& operator=(const TCallDepth&) = delete;
+
+ private:
+  TTamaBase& t_;
 };
 
 // The arguments that the callee left: "..."命令の引数に誤りがあります。引数が多いです。
