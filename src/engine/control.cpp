@@ -171,6 +171,7 @@ void TTamaBase::CloseRun() {
   }
   StopCursor();
   stopFlag = true;
+  if (TEventLoop* loop = host.Loop()) loop->Quit();
 }
 
 }  // namespace tama

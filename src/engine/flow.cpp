@@ -589,7 +589,6 @@ void KaigyouDeTomeru(TTamaBase& t, int) { t.lineStop = true; }
 void Taiki(TTamaBase& t, int) {
   t.frames.ClearLevel();
   t.StopCursor();
-  t.CloseRun();
 }
 
 }  // namespace flow

@@ -197,7 +197,7 @@ class TTamaBase {
   void ReadBlock(TRunControl& frame, const char*& p);
 
   // Closes the run as closing the main window does: the termination handler
-  // runs once, then the cursor is nil.
+  // runs once, then the cursor is nil and the event loop is asked to end.
   void CloseRun();
 
   // ---- conditions, cases and jumps (flow.cpp) ----

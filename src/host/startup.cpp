@@ -342,6 +342,12 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
   }
   try {
     tama.RunProgram();
+    // the program goes on from events and timers until it stops, or until
+    // nothing can happen any more
+    if (TEventLoop* loop = tama.host.Loop()) {
+      while (!tama.stopFlag && !loop->QuitRequested() && loop->WaitUntil(-1)) {
+      }
+    }
     tama.CloseRun();
   } catch (const std::exception& e) {
     if (tama.errorLog.Blank()) {
