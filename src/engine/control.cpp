@@ -49,9 +49,9 @@ void TTamaBase::CheckRunControl() {
           return;
         }
         ++f.counter;
-        SetResult((*f.list)[f.counter - 1], "s");
+        SetResult((*f.list)[f.counter - 1], kTagString);
         Kaisu().SetValue(FormatInteger(f.counter));
-        Kaisu().Tag = "e";
+        Kaisu().Tag = kTagNumber;
         Jump({f.body, f.body->begin()});
         frames.PushFrame(std::move(f));
         return;

@@ -83,7 +83,7 @@ class TEvaluator {
     if (c == '(') {
       std::string inner = t_.ReadParenthesisedChecked(p_);
       tok_.text = t_.EvaluateExpression(inner);
-      tok_.kind = t_.curTag == "s" ? tkString : tkNumber;
+      tok_.kind = t_.curTag == kTagString ? tkString : tkNumber;
       return;
     }
     if (sjis::IsOperator(c)) {
@@ -104,7 +104,7 @@ class TEvaluator {
       return;
     }
     tok_.text = t_.ReadTerm(p_);
-    tok_.kind = t_.curTag == "e" ? tkNumber : tkString;
+    tok_.kind = t_.curTag == kTagNumber ? tkNumber : tkString;
   }
 
   bool IsOp(std::string_view op) const { return tok_.kind == tkOperator && tok_.text == op; }
@@ -254,11 +254,11 @@ std::string TTamaBase::Evaluate(const char*& p) {
     TEvaluator ev(*this, p);
     TStrNum v = ev.Run();
     if (v.kind == tkString) {
-      curTag = "s";
+      curTag = kTagString;
       return v.text;
     }
     std::string out = FormatNumber(v.Num());
-    curTag = "e";
+    curTag = kTagNumber;
     return out;
   } catch (const EStackFull&) {
     throw;

@@ -347,7 +347,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
         }
         std::string particle(ReadWord(p));
         // a result that is no number goes on as a value, never as program text
-        item = (curTag == "e" ? result : QuoteValue(result)) + particle;
+        item = (curTag == kTagNumber ? result : QuoteValue(result)) + particle;
       }
     }
     args.Push(std::move(item));

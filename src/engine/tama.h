@@ -17,6 +17,7 @@
 #include "words/hash.h"
 #include "words/runcontrol.h"
 #include "words/stack.h"
+#include "words/tags.h"
 #include "words/text.h"
 
 namespace tama {
