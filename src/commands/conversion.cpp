@@ -38,7 +38,7 @@ constexpr TAlnumSet kAlnumSet = MakeAlnumSet();
 
 void MapWidth(TTamaBase& t, int id) {
   std::string v = t.PopArgValue();
-  t.SetResult(sjis::Mapped(v, id == kCmdHankakuHenkan ? sjis::LcMap::kHalfWidth : sjis::LcMap::kFullWidth), "s");
+  t.SetResult(sjis::Mapped(v, id == kCmdHankakuHenkan ? sjis::LcMap::kHalfWidth : sjis::LcMap::kFullWidth), kTagString);
 }
 
 void MapCaseKana(TTamaBase& t, int id) {
@@ -50,12 +50,12 @@ void MapCaseKana(TTamaBase& t, int id) {
     case kCmdKatakanaHenkan: how = sjis::LcMap::kKatakana; break;
     default: break;
   }
-  t.SetResultTagged(sjis::Mapped(v, how), "s");
+  t.SetResultTagged(sjis::Mapped(v, how), kTagString);
 }
 
 void EisuuHankaku(TTamaBase& t, int) {
   std::string v = t.PopArgValue();
-  t.SetResult(AlnumToHalfWidth(v), "s");
+  t.SetResult(AlnumToHalfWidth(v), kTagString);
 }
 
 void ClassTest(TTamaBase& t, int id) {
@@ -69,7 +69,7 @@ void ClassTest(TTamaBase& t, int id) {
     case kCmdKatakanaKa: yes = sjis::StartsWithKatakana(v); break;
     default: break;
   }
-  t.SetResultTagged(yes ? "1" : "0", "e");
+  t.SetResultTagged(yes ? "1" : "0", kTagNumber);
 }
 
 // 文字コードをEUCに変換, 文字コードをJISに変換, 文字コードをSJISに変換: from the
@@ -80,7 +80,7 @@ void ToFixedCode(TTamaBase& t, int id) {
   const int to = id == kCmdMojiCodeWoEucNiHenkan   ? support::kCodeEuc
                  : id == kCmdMojiCodeWoJisNiHenkan ? support::kCodeJisNew
                                                    : support::kCodeSjis;
-  t.SetResultTagged(support::ConvertCode(v, support::DetectCode(v), to), "s");
+  t.SetResultTagged(support::ConvertCode(v, support::DetectCode(v), to), kTagString);
 }
 
 // 文字コード変換: from the named encoding to the named encoding.
@@ -88,24 +88,24 @@ void MojiCodeHenkan(TTamaBase& t, int) {
   std::string to = t.PopArgValue();
   std::string from = t.PopArgValue();
   std::string v = t.PopArgValue();
-  t.SetResult(support::ConvertCode(v, support::CodeFromName(from), support::CodeFromName(to)), "s");
+  t.SetResult(support::ConvertCode(v, support::CodeFromName(from), support::CodeFromName(to)), kTagString);
 }
 
 void Base64Enc(TTamaBase& t, int) {
   std::string v = t.PopArgValue();
-  t.SetResultTagged(support::Base64Encode(v), "s");
+  t.SetResultTagged(support::Base64Encode(v), kTagString);
 }
 
 void Base64Dec(TTamaBase& t, int) {
   std::string v = t.PopArgValue();
   std::string bytes;
   support::Base64Decode(v, bytes);  // a failure leaves the result empty
-  t.SetResultTagged(std::move(bytes), "s");
+  t.SetResultTagged(std::move(bytes), kTagString);
 }
 
 void MailHeader(TTamaBase& t, int id) {
   std::string v = t.PopArgValue();
-  t.SetResult(id == kCmdMailHeaderEncode ? support::MailHeaderEncode(v) : support::MailHeaderDecode(v), "s");
+  t.SetResult(id == kCmdMailHeaderEncode ? support::MailHeaderEncode(v) : support::MailHeaderDecode(v), kTagString);
 }
 
 }  // namespace

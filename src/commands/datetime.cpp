@@ -40,12 +40,12 @@ tm LocalNow() {
 void Ima(TTamaBase& t, int) {
   const tm now = LocalNow();
   const int64_t seconds = now.tm_hour * 3600 + now.tm_min * 60 + (now.tm_sec > 59 ? 59 : now.tm_sec);
-  t.SetResultTagged(FormatClock(seconds * 1000), "s");
+  t.SetResultTagged(FormatClock(seconds * 1000), kTagString);
 }
 
 void Kyou(TTamaBase& t, int) {
   const tm now = LocalNow();
-  t.SetResultTagged(FormatDate({now.tm_year + 1900, now.tm_mon + 1, now.tm_mday}), "s");
+  t.SetResultTagged(FormatDate({now.tm_year + 1900, now.tm_mon + 1, now.tm_mday}), kTagString);
 }
 
 // The millisecond counter since the system started, wrapping at 2^32.
@@ -53,7 +53,7 @@ void SystemJikan(TTamaBase& t, int) {
   timespec ts{};
   clock_gettime(CLOCK_BOOTTIME, &ts);
   const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-  t.SetResultTagged(FormatInteger(static_cast<uint32_t>(ms)), "e");
+  t.SetResultTagged(FormatInteger(static_cast<uint32_t>(ms)), kTagNumber);
 }
 
 // 曜日 and 曜日を数値で得る.
@@ -65,9 +65,9 @@ void Youbi(TTamaBase& t, int id) {
   const int w = WeekdayOfDay(DayOfMoment(MomentOf(*v)));
   if (id == kCmdYoubi) {
     static constexpr const char* kNames[] = {"日", "月", "火", "水", "木", "金", "土"};
-    t.SetResultTagged(kNames[w - 1], "s");
+    t.SetResultTagged(kNames[w - 1], kTagString);
   } else {
-    t.SetResultTagged(FormatInteger(w), "e");
+    t.SetResultTagged(FormatInteger(w), kTagNumber);
   }
 }
 
@@ -75,7 +75,7 @@ void WarekiNiHenkan(TTamaBase& t, int) {
   const std::string arg = t.PopArgValue();
   const std::optional<double> v = ParseDateTime(arg);
   if (!v) t.Raise("\"和暦に変換\"命令の引数に誤りがあります。日付に変換出来ません。");
-  t.SetResultTagged(EraDateText(CivilFromDays(DayOfMoment(MomentOf(*v)))), "s");
+  t.SetResultTagged(EraDateText(CivilFromDays(DayOfMoment(MomentOf(*v)))), kTagString);
 }
 
 // An amount "[+|-]a<sep>b<sep>c": its sign and three parts, each read by the
@@ -115,7 +115,7 @@ void JikanKasan(TTamaBase& t, int) {
   const int64_t sign = a.minus ? -1 : 1;
   const int64_t ms = MomentOf(*base) + sign * (a.part[0] * int64_t{3600000} + a.part[1] * int64_t{60000} +
                                                a.part[2] * int64_t{1000});
-  t.SetResult(FormatClock(TimeOfMoment(ms)), "s");
+  t.SetResult(FormatClock(TimeOfMoment(ms)), kTagString);
 }
 
 // 日付加算: the base date moved by years, months and days.
@@ -130,7 +130,7 @@ void HizukeKasan(TTamaBase& t, int) {
   if (!MoveMonths(date, sign * 12 * a.part[0]) || !MoveMonths(date, sign * a.part[1])) t.Raise(kMsgBadDate);
   const int64_t day = DaysFromCivil(date.year, date.month, date.day) + sign * a.part[2];
   if (day < kFirstDay || day > kLastDay) t.Raise(kMsgBadDate);
-  t.SetResult(FormatDate(CivilFromDays(day)), "s");
+  t.SetResult(FormatDate(CivilFromDays(day)), kTagString);
 }
 
 // 日数差 and 秒差: A - B.
@@ -142,12 +142,12 @@ void Difference(TTamaBase& t, int id) {
   if (!a || !b) t.Raise(kMsgBadDateTimes);
   const int64_t diff = MomentOf(*a) - MomentOf(*b);
   if (id == kCmdNissuusa) {
-    t.SetResultTagged(FormatInteger(diff / kMsPerDay), "e");
+    t.SetResultTagged(FormatInteger(diff / kMsPerDay), kTagNumber);
     return;
   }
   const long double seconds = std::nearbyint(static_cast<long double>(diff) / 1000);
   if (seconds < -2147483648.0L || seconds > 2147483647.0L) RaiseNumError(NumFault::kRange);
-  t.SetResultTagged(FormatInteger(static_cast<int64_t>(seconds)), "e");
+  t.SetResultTagged(FormatInteger(static_cast<int64_t>(seconds)), kTagNumber);
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ void Yomu(TTamaBase& t, int) {
     if (!ReadWholeFile(support::NativePath(file), text)) RaiseReadWrite(t, file);
   }
   var->SetValue(text);
-  var->Tag = "s";
+  var->Tag = kTagString;
   if (var->Kind == wkObject && t.setObjectValue) t.setObjectValue(t, *var, text);
 }
 
@@ -191,7 +191,7 @@ void AngouKaijoShiteYomikomi(TTamaBase& t, int) {
   if (!ReadWholeFile(support::NativePath(file), content) || !support::DecipherFile(std::move(content), value))
     RaiseReadWrite(t, file);
   var->SetValue(std::move(value));
-  var->Tag = "s";
+  var->Tag = kTagString;
 }
 
 // ファイル合成: "?を" the list of files, "?へ" the container to write.
@@ -236,7 +236,7 @@ void GouseiFileToridasu(TTamaBase& t, int) {
     support::TFileMixReader reader(support::NativePath(file), 0, 0, file);
     if (!reader.Extract(entry, bytes)) t.Raise("ファイル\"" + entry + "\"が、ありません。");
   }
-  t.SetResultTagged(std::move(bytes), "s");
+  t.SetResultTagged(std::move(bytes), kTagString);
 }
 
 // 共有保存: "?へ" the block's name; the value of それ is stored.
@@ -279,7 +279,7 @@ void KyouyuuYomikomi(TTamaBase& t, int) {
     t.Sore().SetValue(std::string());
     return;
   }
-  t.SetResultTagged(value, value[0] == '$' || sjis::IsDigit(value[0]) ? "e" : "s");
+  t.SetResultTagged(value, value[0] == '$' || sjis::IsDigit(value[0]) ? kTagNumber : kTagString);
 }
 
 }  // namespace files

@@ -315,7 +315,7 @@ void SagyouFolderHenkou(TTamaBase& t, int) {
 void SagyouFolder(TTamaBase& t, int) {
   if (t.omitted) {
     t.PopArgText();
-    t.SetResultTagged(ProgramName(t, support::WorkingFolder()) + (support::WorkingFolder() == "/" ? "" : "/"), "s");
+    t.SetResultTagged(ProgramName(t, support::WorkingFolder()) + (support::WorkingFolder() == "/" ? "" : "/"), kTagString);
     return;
   }
   if (t.args.Empty()) return;
@@ -351,7 +351,7 @@ void Rekkyo(TTamaBase& t, int id) {
       out += "\r\n";
     }
   }
-  t.SetResult(std::move(out), "s");
+  t.SetResult(std::move(out), kTagString);
 }
 
 // 全ファイル列挙／全フォルダ列挙: the matching paths in the folder and all below it.
@@ -369,7 +369,7 @@ void ZenRekkyo(TTamaBase& t, int id) {
     if (!shown.empty() && shown.back() != '/') shown += '/';
     WalkFolder(t, native, shown, pattern, folders, out);
   }
-  t.SetResultTagged(std::move(out), "s");
+  t.SetResultTagged(std::move(out), kTagString);
 }
 
 // ファイルか: "1" for an existing name that is not a folder.
@@ -377,7 +377,7 @@ void FileKa(TTamaBase& t, int) {
   std::string name = t.PopArgValue();
   struct stat st;
   const bool file = stat(NativePath(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-  t.SetResult(file ? "1" : "0", "e");
+  t.SetResult(file ? "1" : "0", kTagNumber);
 }
 
 // 存在するか: a name ending in a separator is a folder, any other a file.
@@ -386,13 +386,13 @@ void SonzaiSuruKa(TTamaBase& t, int) {
   struct stat st;
   bool exists = !name.empty() && stat(NativePath(name).c_str(), &st) == 0;
   if (exists) exists = support::EndsWithSeparator(name) ? S_ISDIR(st.st_mode) : !S_ISDIR(st.st_mode);
-  t.SetResult(exists ? "1" : "0", "e");
+  t.SetResult(exists ? "1" : "0", kTagNumber);
 }
 
 // ファイル属性取得.
 void FileZokuseiShutoku(TTamaBase& t, int) {
   std::string name = ResolveFileName(t, t.PopArgValue());
-  t.SetResultTagged(std::to_string(AttributesOf(NativePath(name))), "e");
+  t.SetResultTagged(std::to_string(AttributesOf(NativePath(name))), kTagNumber);
 }
 
 // ファイル日時／ファイルサイズ: of the first entry matching the name.
@@ -402,9 +402,9 @@ void FileNichijiSize(TTamaBase& t, int id) {
   struct stat st;
   if (found.empty() || stat(found[0].c_str(), &st) != 0) RaiseReadWrite(t, name);
   if (id == kCmdFileNichiji)
-    t.SetResultTagged(FormatTime(st.st_mtime), "s");
+    t.SetResultTagged(FormatTime(st.st_mtime), kTagString);
   else
-    t.SetResultTagged(std::to_string(static_cast<long long>(st.st_size)), "s");
+    t.SetResultTagged(std::to_string(static_cast<long long>(st.st_size)), kTagString);
 }
 
 // 短いファイル名取得: there are no short forms here: the absolute name of an existing file.
@@ -412,13 +412,13 @@ void MijikaiFilemei(TTamaBase& t, int) {
   std::string name = ResolveFileName(t, t.PopArgValue());
   const std::string native = support::MatchCase(support::AbsolutePath(NativePath(name)));
   struct stat st;
-  t.SetResultTagged(stat(native.c_str(), &st) == 0 ? ProgramName(t, native) : std::string(), "s");
+  t.SetResultTagged(stat(native.c_str(), &st) == 0 ? ProgramName(t, native) : std::string(), kTagString);
 }
 
 // 長いファイル名取得: the absolute name, each existing part as the file system writes it.
 void NagaiFilemei(TTamaBase& t, int) {
   std::string name = ResolveFileName(t, t.PopArgValue());
-  t.SetResultTagged(ProgramName(t, support::MatchCase(support::AbsolutePath(support::ToNativePath(name)))), "s");
+  t.SetResultTagged(ProgramName(t, support::MatchCase(support::AbsolutePath(support::ToNativePath(name)))), kTagString);
 }
 
 // パスを切り出す／ファイル名を切り出す／拡張子を切り出す.
@@ -427,14 +427,14 @@ void PathText(TTamaBase& t, int id) {
   std::string_view part = id == kCmdPathWoKiridasu       ? support::PathPart(v)
                           : id == kCmdFilemeiWoKiridasu ? support::FileNamePart(v)
                                                         : support::ExtensionPart(v);
-  t.SetResultTagged(std::string(part), "s");
+  t.SetResultTagged(std::string(part), kTagString);
 }
 
 // 拡張子変更: "?を" the name, "?に" the new extension (with its ".").
 void KakuchoushiHenkou(TTamaBase& t, int) {
   std::string ext = t.PopArgValue();
   std::string name = t.PopArgValue();
-  t.SetResultTagged(support::ChangeExtension(name, ext), "s");
+  t.SetResultTagged(support::ChangeExtension(name, ext), kTagString);
 }
 
 }  // namespace tama::files

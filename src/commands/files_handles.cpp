@@ -122,7 +122,7 @@ void HandleWoIchigyouYomu(TTamaBase& t, int) {
     t.AddWord(var);
   }
   var->SetValue(std::move(line));
-  var->Tag = "s";
+  var->Tag = kTagString;
 }
 
 // ハンドルへ一行書く: "?を" the value, "?の" the handle (raw).
@@ -149,7 +149,7 @@ void HandleSaigoKa(TTamaBase& t, int) {
   if (!s) return;
   bool atEnd = false;
   OnStream(t, handle, [&] { atEnd = s->AtEnd(); });
-  t.SetResultTagged(atEnd ? "1" : "0", "e");
+  t.SetResultTagged(atEnd ? "1" : "0", kTagNumber);
 }
 
 // ハンドルを先頭に移動／ハンドルを最後に移動.

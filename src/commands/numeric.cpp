@@ -59,10 +59,10 @@ namespace {
 
 constexpr long double kPi = 3.14159265358979323846264338327950288419716939937510L;
 
-void SetNumber(TTamaBase& t, long double x) { t.SetResultTagged(FormatNumber(CheckResult(x)), "e"); }
-void SetInteger(TTamaBase& t, int64_t n) { t.SetResultTagged(FormatInteger(n), "e"); }
+void SetNumber(TTamaBase& t, long double x) { t.SetResultTagged(FormatNumber(CheckResult(x)), kTagNumber); }
+void SetInteger(TTamaBase& t, int64_t n) { t.SetResultTagged(FormatInteger(n), kTagNumber); }
 // A result that leaves それ's tag as it was.
-void SetNumberUntagged(TTamaBase& t, long double x) { t.SetResult(FormatNumber(CheckResult(x)), "e"); }
+void SetNumberUntagged(TTamaBase& t, long double x) { t.SetResult(FormatNumber(CheckResult(x)), kTagNumber); }
 
 // ---- integer part and rounding ----
 
@@ -111,7 +111,7 @@ void Frac(TTamaBase& t, int) {
     r += '0';
     r.append(value, dot, std::string::npos);
   }
-  t.SetResultTagged(std::move(r), "e");
+  t.SetResultTagged(std::move(r), kTagNumber);
 }
 
 // ---- powers, logarithms and roots ----
@@ -218,18 +218,18 @@ void Trigonometry(TTamaBase& t, int id) {
 
 void Ransuu(TTamaBase& t, int) {
   const int32_t n = ReadInteger(t.PopArgValue(), 100);
-  const uint32_t draw = RandomDraw(static_cast<uint32_t>(n));
+  const uint32_t draw = t.random.Draw(static_cast<uint32_t>(n));
   SetInteger(t, static_cast<int32_t>(draw));
 }
 
-void Rnd(TTamaBase& t, int) { SetNumber(t, RandomFraction()); }
+void Rnd(TTamaBase& t, int) { SetNumber(t, t.random.Fraction()); }
 
 void RansuuShokika(TTamaBase& t, int) {
   const int32_t s = NumberRead(t.PopArgNumber());
   if (s == -1) {
-    SeedRandomFromClock();
+    t.random.SeedFromClock();
   } else {
-    SetRandomSeed(static_cast<uint32_t>(s));
+    t.random.SetSeed(static_cast<uint32_t>(s));
   }
 }
 
@@ -271,7 +271,7 @@ void TwoIntegers(TTamaBase& t, int id) {
 
 void Not(TTamaBase& t, int) {
   const int32_t a = NumberRead(t.PopArgNumber());
-  t.SetResultTagged(a == 0 ? "1" : "0", "e");
+  t.SetResultTagged(a == 0 ? "1" : "0", kTagNumber);
 }
 
 void Hex(TTamaBase& t, int) {
@@ -279,7 +279,7 @@ void Hex(TTamaBase& t, int) {
   char buf[16];
   const int n = std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(static_cast<uint32_t>(a)));
   // Tagged as text: digits such as "0A" must not be read back as a number.
-  t.SetResultTagged(std::string(buf, static_cast<size_t>(n)), "s");
+  t.SetResultTagged(std::string(buf, static_cast<size_t>(n)), kTagString);
 }
 
 // ---- arithmetic on a variable ----
@@ -295,7 +295,7 @@ void VariableArithmetic(TTamaBase& t, int id) {
   std::string evaluated;
   if (!word) evaluated = t.EvaluateText(name);
   const std::string& base = word ? word->Value() : evaluated;
-  if (id == kCmdTasu && valueTag != "e") {
+  if (id == kCmdTasu && valueTag != kTagNumber) {
     // appending: the variable grows in place, それ gets a copy
     if (word) {
       word->MutableValue().append(v);
@@ -326,10 +326,10 @@ void VariableArithmetic(TTamaBase& t, int id) {
       throw std::logic_error("numeric: unexpected command id");
   }
   std::string text = FormatNumber(CheckResult(r));
-  t.SetResultTagged(text, "e");
+  t.SetResultTagged(text, kTagNumber);
   if (word) {
     word->SetValue(std::move(text));
-    word->Tag = "e";
+    word->Tag = kTagNumber;
   }
 }
 
@@ -351,7 +351,7 @@ void Rgb(TTamaBase& t, int) {
     if (v < -1) throw std::runtime_error("\"RGB\"命令の引数に誤りがあります。");
   for (int32_t v : c)
     if (v == -1) RaiseNumError(NumFault::kRange);
-  t.SetResult(ColourValue(c[0], c[1], c[2]), "e");
+  t.SetResult(ColourValue(c[0], c[1], c[2]), kTagNumber);
 }
 
 void Cmyk(TTamaBase& t, int) {
@@ -363,7 +363,7 @@ void Cmyk(TTamaBase& t, int) {
     if (v[i] < 0 || v[i] > 255) RaiseNumError(NumFault::kRange);
   }
   auto channel = [&](int32_t c) { return c + v[3] > 254 ? 0 : 255 - (c + v[3]); };
-  t.SetResult(ColourValue(channel(v[0]), channel(v[1]), channel(v[2])), "e");
+  t.SetResult(ColourValue(channel(v[0]), channel(v[1]), channel(v[2])), kTagNumber);
 }
 
 // ---- statistics over an array ----
@@ -459,7 +459,7 @@ void Keisan(TTamaBase& t, int) {
       result.clear();
     }
   }
-  t.SetResultTagged(std::move(result), "s");
+  t.SetResultTagged(std::move(result), kTagString);
 }
 
 }  // namespace

@@ -72,12 +72,12 @@ void CheckSize(uint64_t bytes) {
 
 void Mojisuu(TTamaBase& t, int) {
   const std::string v = t.PopArgValue();
-  t.SetResultTagged(Count(static_cast<int64_t>(textops::CharCount(CharText(v)))), "e");
+  t.SetResultTagged(Count(static_cast<int64_t>(textops::CharCount(CharText(v)))), kTagNumber);
 }
 
 void ByteSuu(TTamaBase& t, int) {
   const std::string v = t.PopArgValue();
-  t.SetResultTagged(Count(static_cast<int64_t>(v.size())), "e");
+  t.SetResultTagged(Count(static_cast<int64_t>(v.size())), kTagNumber);
 }
 
 void Gyousuu(TTamaBase& t, int) {
@@ -90,24 +90,24 @@ void Gyousuu(TTamaBase& t, int) {
 void NanMojime(TTamaBase& t, int) {
   const std::string what = t.PopArgValue();
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(Count(textops::CharIndexOf(CharText(s), CharText(what))), "e");
+  t.SetResultTagged(Count(textops::CharIndexOf(CharText(s), CharText(what))), kTagNumber);
 }
 
 void ShutsugenKaisuu(TTamaBase& t, int) {
   const std::string word = t.PopArgValue();
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(Count(textops::CountOccurrences(CharText(s), CharText(word))), "e");
+  t.SetResultTagged(Count(textops::CountOccurrences(CharText(s), CharText(word))), kTagNumber);
 }
 
 void BunHikaku(TTamaBase& t, int) {
   const std::string b = t.PopArgValue();
   const std::string a = t.PopArgValue();
-  t.SetResultTagged(a == b ? "1" : "0", "e");
+  t.SetResultTagged(a == b ? "1" : "0", kTagNumber);
 }
 
 void SuuretsuKa(TTamaBase& t, int) {
   const std::string v = t.PopArgValue();
-  t.SetResultTagged(textops::IsNumberSequence(v) ? "1" : "0", "e");
+  t.SetResultTagged(textops::IsNumberSequence(v) ? "1" : "0", kTagNumber);
 }
 
 // ---------------------------------------------------------------------------
@@ -117,14 +117,14 @@ void Mid(TTamaBase& t, int) {
   const int32_t n = PopIntegerRead(t, 0);
   const int32_t p = PopIntegerRead(t, 0);
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(std::string(textops::MidChars(CharText(s), p, n)), "s");
+  t.SetResultTagged(std::string(textops::MidChars(CharText(s), p, n)), kTagString);
 }
 
 void Midb(TTamaBase& t, int) {
   const int32_t n = PopIntegerRead(t, 0);
   const int32_t p = PopIntegerRead(t, 0);
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(std::string(textops::MidBytes(s, p, n)), "s");
+  t.SetResultTagged(std::string(textops::MidBytes(s, p, n)), kTagString);
 }
 
 // LEFT, RIGHT, 左端削除, 右端削除
@@ -139,13 +139,13 @@ void LeftRight(TTamaBase& t, int id) {
     case kCmdHidarihashiSakujo: r = textops::DropLeftChars(s, n); break;
     default: r = textops::DropRightChars(s, n); break;
   }
-  t.SetResultTagged(std::string(r), "s");
+  t.SetResultTagged(std::string(r), kTagString);
 }
 
 void DanrakuWoKiridasu(TTamaBase& t, int) {
   const int32_t n = PopIntegerRead(t, -1);
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(std::string(textops::Paragraph(CharText(s), n)), "s");
+  t.SetResultTagged(std::string(textops::Paragraph(CharText(s), n)), kTagString);
 }
 
 // ---------------------------------------------------------------------------
@@ -154,9 +154,9 @@ void DanrakuWoKiridasu(TTamaBase& t, int) {
 void Kiritoru(TTamaBase& t, int id) {
   const std::string delim = t.PopArgValue();
   const std::string arg = t.PopArgText();
-  t.Sore().Tag = "s";
+  t.Sore().Tag = kTagString;
   if (delim.empty()) {
-    t.SetResultTagged("", "s");
+    t.SetResultTagged("", kTagString);
     return;
   }
   THashNodeRef var;
@@ -164,17 +164,17 @@ void Kiritoru(TTamaBase& t, int id) {
   if (source.empty()) t.Raise(ArgumentError(id));
   textops::TCut cut = textops::CutAt(CharText(source), CharText(delim));
   WriteBack(t, var, std::move(cut.rest));
-  t.SetResultTagged(std::move(cut.cut), "s");
+  t.SetResultTagged(std::move(cut.cut), kTagString);
 }
 
 void HanbetsuShiteKiritoru(TTamaBase& t, int id) {
   const std::string escape = t.PopArgValue();
   const std::string delim = t.PopArgValue();
   const std::string arg = t.PopArgText();
-  t.Sore().Tag = "s";
+  t.Sore().Tag = kTagString;
   if (escape.size() != 1) t.Raise(ArgumentError(id) + "判別文字は \\などの半角１文字で指定。");
   if (delim.empty()) {
-    t.SetResultTagged("", "s");
+    t.SetResultTagged("", kTagString);
     return;
   }
   THashNodeRef var;
@@ -182,7 +182,7 @@ void HanbetsuShiteKiritoru(TTamaBase& t, int id) {
   if (source.empty()) t.Raise(ArgumentError(id));
   textops::TCut cut = textops::CutAtEscaped(CharText(source), CharText(delim), escape[0]);
   WriteBack(t, var, std::move(cut.rest));
-  t.SetResultTagged(std::move(cut.cut), "s");
+  t.SetResultTagged(std::move(cut.cut), kTagString);
 }
 
 void HanniWoKiritoru(TTamaBase& t, int id) {
@@ -193,11 +193,11 @@ void HanniWoKiritoru(TTamaBase& t, int id) {
   if (!var) t.Raise(ArgumentError(id) + "１番目の引数は、変数である必要があります。");
   // the value is taken before それ is emptied, so that a cut from それ itself sees it
   const std::string source = var->Value();
-  t.SetResultTagged("", "s");
+  t.SetResultTagged("", kTagString);
   textops::TRangeCut cut = textops::CutRange(CharText(source), CharText(start), CharText(end));
   if (!cut.found) return;
   WriteBack(t, var, std::move(cut.rest));
-  t.SetResultTagged(std::move(cut.span), "s");
+  t.SetResultTagged(std::move(cut.span), kTagString);
 }
 
 // 左端を切り取る, 右端を切り取る
@@ -207,7 +207,7 @@ void HashiWoKiritoru(TTamaBase& t, int id) {
   const std::string value = t.EvaluateText(arg);
   const std::string_view source = CharText(value);
   if (n < 1 || source.empty()) {
-    t.SetResultTagged("", "s");
+    t.SetResultTagged("", kTagString);
     return;
   }
   const bool left = id == kCmdHidarihashiWoKiritoru;
@@ -216,7 +216,7 @@ void HashiWoKiritoru(TTamaBase& t, int id) {
     if (THashNodeRef var = FindVariable(t, arg))
       WriteBack(t, var, std::string(left ? textops::DropLeftChars(source, n) : textops::DropRightChars(source, n)));
   }
-  t.SetResultTagged(std::move(cut), "s");
+  t.SetResultTagged(std::move(cut), kTagString);
 }
 
 // ---------------------------------------------------------------------------
@@ -226,7 +226,7 @@ void Chikan(TTamaBase& t, int) {
   const std::string to = t.PopArgValue();
   const std::string from = t.PopArgValue();
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::ReplaceAll(CharText(s), CharText(from), CharText(to)), "s");
+  t.SetResultTagged(textops::ReplaceAll(CharText(s), CharText(from), CharText(to)), kTagString);
 }
 
 void TanChikan(TTamaBase& t, int) {
@@ -234,14 +234,14 @@ void TanChikan(TTamaBase& t, int) {
   const std::string from = t.PopArgValue();
   const int32_t n = PopNumberRead(t);
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::ReplaceNth(CharText(s), CharText(from), n, CharText(to)), "s");
+  t.SetResultTagged(textops::ReplaceNth(CharText(s), CharText(from), n, CharText(to)), kTagString);
 }
 
 void Refrain(TTamaBase& t, int) {
   const int32_t n = PopIntegerRead(t, 0);
   const std::string s = t.PopArgValue();
   if (n > 0) CheckSize(static_cast<uint64_t>(s.size()) * static_cast<uint64_t>(n));
-  t.SetResultTagged(textops::Repeat(s, n), "s");
+  t.SetResultTagged(textops::Repeat(s, n), kTagString);
 }
 
 void Kakuho(TTamaBase& t, int) {
@@ -251,7 +251,7 @@ void Kakuho(TTamaBase& t, int) {
   if (!var) {
     var = std::make_shared<THashNode>(name, false, t.frames.FrameCount(), "");
     var->Kind = wkVariable;
-    var->Tag = "s";
+    var->Tag = kTagString;
     t.AddWord(var);
   }
   // bytes added at the end are zero bytes
@@ -265,7 +265,7 @@ void Trim(TTamaBase& t, int) {
 
 void OkuriganaSakujo(TTamaBase& t, int) {
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::DropOkurigana(CharText(s)), "s");
+  t.SetResultTagged(textops::DropOkurigana(CharText(s)), kTagString);
 }
 
 // ---------------------------------------------------------------------------
@@ -288,7 +288,7 @@ void ShiteiKeishiki(TTamaBase& t, int id) {
   const std::string value = t.PopArgValue();
   std::optional<std::string> r = FormatValue(format, value);
   if (!r) t.Raise(Quoted(id) + "は、文法が正しくないため、実行できません。");
-  t.SetResultTagged(std::move(*r), "s");
+  t.SetResultTagged(std::move(*r), kTagString);
 }
 
 void GyouSoroe(TTamaBase& t, int) {
@@ -296,7 +296,7 @@ void GyouSoroe(TTamaBase& t, int) {
   const std::string s = t.PopArgValue();
   const int32_t tab = NumberRead(TextToNumber(t.QuickWord("タブ文字の個数").Value()));
   const std::string forbidden = t.QuickWord("禁則処理の行頭禁止文字").Value();
-  t.SetResultTagged(textops::WrapLines(CharText(s), w, tab, CharText(forbidden)), "s");
+  t.SetResultTagged(textops::WrapLines(CharText(s), w, tab, CharText(forbidden)), kTagString);
 }
 
 // ---------------------------------------------------------------------------
@@ -311,7 +311,7 @@ void KeyCode(TTamaBase& t, int id) {
     if (s.size() < 2) RaiseNumError(NumFault::kRange);
     code = c * 256u + static_cast<unsigned char>(s[1]);
   }
-  t.SetResultTagged(Count(code), "e");
+  t.SetResultTagged(Count(code), kTagNumber);
 }
 
 void Moji(TTamaBase& t, int id) {
@@ -321,12 +321,12 @@ void Moji(TTamaBase& t, int id) {
   std::string r;
   if (code > 255) r += static_cast<char>(code / 256);
   r += static_cast<char>(code % 256);
-  t.SetResultTagged(std::move(r), "s");
+  t.SetResultTagged(std::move(r), kTagString);
 }
 
 void BinaryDump(TTamaBase& t, int) {
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::BinaryDump(s), "s");
+  t.SetResultTagged(textops::BinaryDump(s), kTagString);
 }
 
 enum class TBinaryFormat { kNone, kChar, kByte, kWord, kDword, kInt, kCharPtr };
@@ -362,7 +362,7 @@ void BinaryShutoku(TTamaBase& t, int) {
   switch (format) {
     case TBinaryFormat::kNone: return;
     case TBinaryFormat::kChar:
-      t.SetResult(at < v.size() ? v.substr(at, 1) : std::string(), "s");
+      t.SetResult(at < v.size() ? v.substr(at, 1) : std::string(), kTagString);
       return;
     case TBinaryFormat::kCharPtr: {
       std::string r;
@@ -374,13 +374,13 @@ void BinaryShutoku(TTamaBase& t, int) {
   }
   const size_t width = BinaryWidth(format);
   if (at >= v.size() || v.size() - at < width) {
-    t.SetResult("0", "e");
+    t.SetResult("0", kTagNumber);
     return;
   }
   uint32_t x = 0;
   for (size_t k = width; k-- > 0;) x = (x << 8) | static_cast<unsigned char>(v[at + k]);
   const int64_t n = format == TBinaryFormat::kInt ? static_cast<int64_t>(static_cast<int32_t>(x)) : x;
-  t.SetResult(Count(n), "e");
+  t.SetResult(Count(n), kTagNumber);
 }
 
 void BinarySettei(TTamaBase& t, int) {
@@ -424,24 +424,24 @@ void BinarySettei(TTamaBase& t, int) {
 void Kugiru(TTamaBase& t, int) {
   const std::string delim = t.PopArgValue();
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::SplitToLines(CharText(s), CharText(delim)), "s");
+  t.SetResultTagged(textops::SplitToLines(CharText(s), CharText(delim)), kTagString);
 }
 
 void TagSakujo(TTamaBase& t, int) {
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::StripTags(CharText(s)), "s");
+  t.SetResultTagged(textops::StripTags(CharText(s)), kTagString);
 }
 
 void TagKiridashi(TTamaBase& t, int) {
   const std::string name = t.PopArgValue();
   const std::string s = t.PopArgValue();
-  t.SetResultTagged(textops::CutTagElements(CharText(s), CharText(name)), "s");
+  t.SetResultTagged(textops::CutTagElements(CharText(s), CharText(name)), kTagString);
 }
 
 void TableTagDeKakomu(TTamaBase& t, int) {
   const std::string attributes = t.PopArgValue();
   const std::string csv = t.PopArgValue();
-  t.SetResultTagged(TCsvDb(csv).ToHtmlTable(attributes), "s");
+  t.SetResultTagged(TCsvDb(csv).ToHtmlTable(attributes), kTagString);
 }
 
 // ---------------------------------------------------------------------------
@@ -450,9 +450,9 @@ void TableTagDeKakomu(TTamaBase& t, int) {
 void Match(TTamaBase& t, int id) {
   const std::string pattern = t.PopArgValue();
   const std::string arg = t.PopArgText();
-  t.Sore().Tag = "s";
+  t.Sore().Tag = kTagString;
   if (pattern.empty()) {
-    t.SetResultTagged("", "s");
+    t.SetResultTagged("", kTagString);
     return;
   }
   THashNodeRef var;
@@ -475,7 +475,7 @@ void Match(TTamaBase& t, int id) {
   while (b < e && static_cast<unsigned char>(r[b]) <= 0x20) ++b;
   while (e > b && static_cast<unsigned char>(r[e - 1]) <= 0x20) --e;
   WriteBack(t, var, cut.matched ? std::move(cut.remainder) : std::string(subject));
-  t.SetResultTagged(r.substr(b, e - b), "s");
+  t.SetResultTagged(r.substr(b, e - b), kTagString);
 }
 
 constexpr int kSplitLimit = 1000;
@@ -483,13 +483,13 @@ constexpr int kSplitLimit = 1000;
 void Regex(TTamaBase& t, int id) {
   const std::string pattern = t.PopArgValue();
   std::string subject = t.PopArgValue();
-  if (id != kCmdSeikiHyougenIrekae) t.SetResultTagged("", "s");
+  if (id != kCmdSeikiHyougenIrekae) t.SetResultTagged("", kTagString);
   std::string result;
   int64_t count = 0;
   try {
     switch (id) {
       case kCmdSeikiHyougenMatch: {
-        const regex::TMatchResult m = regex::Match(pattern, subject);
+        const regex::TMatchResult m = regex::Match(t.patterns, pattern, subject);
         if (m.matched) {
           for (const std::string& g : m.texts) {
             result += g;
@@ -502,7 +502,7 @@ void Regex(TTamaBase& t, int id) {
       case kCmdSeikiHyougenKugiru: {
         // an empty subject is one empty piece
         const std::vector<std::string> pieces =
-            subject.empty() ? std::vector<std::string>(1) : regex::Split(pattern, subject, kSplitLimit);
+            subject.empty() ? std::vector<std::string>(1) : regex::Split(t.patterns, pattern, subject, kSplitLimit);
         for (const std::string& piece : pieces) {
           result += piece;
           result += "\r\n";
@@ -512,7 +512,7 @@ void Regex(TTamaBase& t, int id) {
       }
       case kCmdSeikiHyougenChikan: {
         if (!subject.empty()) {
-          regex::TSubstResult r = regex::Substitute(pattern, subject);
+          regex::TSubstResult r = regex::Substitute(t.patterns, pattern, subject);
           if (r.replaced) {
             subject = std::move(r.text);
             count = r.groups + 1;
@@ -531,8 +531,8 @@ void Regex(TTamaBase& t, int id) {
   }
   THashNode& matches = t.QuickWord("マッチ数");
   matches.SetValue(Count(count));
-  matches.Tag = "e";
-  t.SetResultTagged(std::move(result), "s");
+  matches.Tag = kTagNumber;
+  t.SetResultTagged(std::move(result), kTagString);
 }
 
 }  // namespace

@@ -160,14 +160,14 @@ int32_t PopIntegerRead(TTamaBase& t) { return ReadInteger(t.PopArgValue(), -1); 
 // ソート, 数値ソート
 void Sort(TTamaBase& t, int id) {
   std::string text = t.PopArgValue();
-  t.SetResult(id == kCmdSort ? tables::SortLinesIgnoringCase(text) : tables::SortLinesByNumber(text), "s");
+  t.SetResult(id == kCmdSort ? tables::SortLinesIgnoringCase(text) : tables::SortLinesByNumber(text), kTagString);
 }
 
 // 逆にする: the rows in reverse order (the header row is not kept first).
 void Reverse(TTamaBase& t, int) {
   TCsvDb db(t.PopArgValue());
   db.Reverse();
-  t.SetResult(db.SaveToText(), "s");
+  t.SetResult(db.SaveToText(), kTagString);
 }
 
 // 配列シャッフル: n + 1 exchanges of two randomly drawn lines.
@@ -177,8 +177,8 @@ void Shuffle(TTamaBase& t, int) {
   const uint32_t n = static_cast<uint32_t>(lines.size());
   if (n > 0) {
     for (uint64_t k = 0; k <= n; ++k) {
-      const uint32_t i = RandomDraw(n);
-      const uint32_t j = RandomDraw(n);
+      const uint32_t i = t.random.Draw(n);
+      const uint32_t j = t.random.Draw(n);
       std::swap(lines[i], lines[j]);
     }
   }
@@ -189,13 +189,13 @@ void Shuffle(TTamaBase& t, int) {
 void RowCount(TTamaBase& t, int) {
   TCsvDb db(t.PopArgValue());
   const int rows = db.RowCount() - (HeaderFlag(t) ? 1 : 0);
-  t.SetResultTagged(FormatInteger(rows), "e");
+  t.SetResultTagged(FormatInteger(rows), kTagNumber);
 }
 
 // 表列数
 void ColCount(TTamaBase& t, int) {
   TCsvDb db(t.PopArgValue());
-  t.SetResultTagged(FormatInteger(db.ColCount()), "e");
+  t.SetResultTagged(FormatInteger(db.ColCount()), kTagNumber);
 }
 
 // 行挿入: the value becomes line n; short lists are filled with empty lines.
@@ -246,7 +246,7 @@ void ListKeys(TTamaBase& t, int) {
       out += "\r\n";
     }
   }
-  t.SetResultTagged(std::move(out), "s");
+  t.SetResultTagged(std::move(out), kTagString);
 }
 
 // ---- B. Statistics over a column of data rows
@@ -282,7 +282,7 @@ void Statistic(TTamaBase& t, int id) {
       if (id == kCmdHyouHeikinchi && rows > 0) result = CheckedDivide(result, rows - f);
       break;
   }
-  t.SetResultTagged(FormatNumber(result), "e");
+  t.SetResultTagged(FormatNumber(result), kTagNumber);
 }
 
 // ---- C. Sorting and reshaping
@@ -295,7 +295,7 @@ void TableSort(TTamaBase& t, int id) {
   switch (id) {
     case kCmdHyouSort:
       db.SortText(col);
-      t.SetResultTagged(db.SaveToText(), "s");
+      t.SetResultTagged(db.SaveToText(), kTagString);
       return;
     case kCmdHyouSuuchiSort:
       db.SortNumber(col);
@@ -304,14 +304,14 @@ void TableSort(TTamaBase& t, int id) {
       db.SortDate(col);
       break;
   }
-  t.SetResult(db.SaveToText(), "s");
+  t.SetResult(db.SaveToText(), kTagString);
 }
 
 // 表行列交換
 void Transpose(TTamaBase& t, int) {
   TCsvDb db(t.PopArgValue());
   db.Transpose();
-  t.SetResultTagged(db.SaveToText(), "s");
+  t.SetResultTagged(db.SaveToText(), kTagString);
 }
 
 // 表列挿入, 表列削除, 表列コピー, 表重複項目削除: a negative column does nothing.
@@ -361,7 +361,7 @@ void MoveColumn(TTamaBase& t, int) {
   const int32_t from = PopNumberRead(t);
   TCsvDb db(t.PopArgValue());
   db.MoveColumn(from, to);
-  t.SetResultTagged(db.SaveToText(), "s");
+  t.SetResultTagged(db.SaveToText(), kTagString);
 }
 
 // 表列指定置換: every cell of the column, absent rows included.
@@ -374,7 +374,7 @@ void ReplaceInColumn(TTamaBase& t, int) {
     for (int r = 0; r < db.RowCount(); ++r)
       db.SetCell(col, r, tables::ReplaceAll(db.GetCell(col, r), search, replacement));
   }
-  t.SetResultTagged(db.SaveToText(), "s");
+  t.SetResultTagged(db.SaveToText(), kTagString);
 }
 
 // 表キー合成: a failure of the join leaves それ empty.
@@ -394,7 +394,7 @@ void JoinByKey(TTamaBase& t, int) {
   } catch (const std::exception&) {
     out.clear();
   }
-  t.SetResultTagged(std::move(out), "s");
+  t.SetResultTagged(std::move(out), kTagString);
 }
 
 // ---- D. Searching and selection
@@ -420,13 +420,13 @@ void PickUp(TTamaBase& t, int) {
         }
       }
     }
-    t.SetResultTagged(std::move(out), "s");
+    t.SetResultTagged(std::move(out), kTagString);
     return;
   }
   if (key.empty()) return;
   TCsvDb db(text);
   db.SetHeader(header);
-  t.SetResultTagged(db.PickUp(col, key).SaveToText(), "s");
+  t.SetResultTagged(db.PickUp(col, key).SaveToText(), kTagString);
 }
 
 // 表条件抽出: the condition may use full-width characters and the connectives
@@ -447,7 +447,7 @@ void Filter(TTamaBase& t, int) {
   } catch (const std::exception& e) {
     throw std::runtime_error(std::string("CSVデータベースの解析エラー。") + e.what());
   }
-  t.SetResultTagged(std::move(out), "s");
+  t.SetResultTagged(std::move(out), kTagString);
 }
 
 // The search state of 表検索 of each interpreter.
@@ -462,11 +462,11 @@ void Search(TTamaBase& t, int id) {
   const int32_t col = PopIntegerRead(t);
   std::string text = t.PopArgValue();
   const int r = SearchState(t).Start(text, key, col, id == kCmdHyouKensaku, HeaderFlag(t));
-  t.SetResultTagged(FormatInteger(r), "e");
+  t.SetResultTagged(FormatInteger(r), kTagNumber);
 }
 
 // 表検索次の値
-void SearchNext(TTamaBase& t, int) { t.SetResultTagged(FormatInteger(SearchState(t).FindNext()), "e"); }
+void SearchNext(TTamaBase& t, int) { t.SetResultTagged(FormatInteger(SearchState(t).FindNext()), kTagNumber); }
 
 // 表検索クリア: それ is not touched.
 void SearchClear(TTamaBase& t, int) { SearchState(t).Clear(); }

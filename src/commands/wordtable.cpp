@@ -84,7 +84,7 @@ void SuuchiToshiteAtsukau(TTamaBase& t, int) {
   THashNodeRef node = RetypedWord(t, t.PopArgText(), "0");
   node->Kind = wkVariable;
   node->Dict.reset();
-  node->Tag = "e";
+  node->Tag = kTagNumber;
   if (node->Value().empty()) node->SetValue("0");
 }
 
@@ -95,7 +95,7 @@ void MojiretsuToshiteAtsukau(TTamaBase& t, int) {
     node->SetValue(node->Dict ? node->Dict->DumpText() : std::string());
     node->Dict.reset();
   }
-  node->Tag = "s";
+  node->Tag = kTagString;
   node->Kind = wkVariable;
 }
 
@@ -112,7 +112,7 @@ void JishoToshiteAtsukau(TTamaBase& t, int) {
   } else {
     t.Raise("\"" + node->Name + "\"は、文法が正しくないため、実行できません。変更できません！");
   }
-  node->Tag = "hs";
+  node->Tag = kTagHash;
   node->Kind = wkHash;
 }
 
@@ -155,7 +155,7 @@ void HensuumeiRekkyo(TTamaBase& t, int) {
       out += "\r\n";
     }
   });
-  t.SetResultTagged(std::move(out), "s");
+  t.SetResultTagged(std::move(out), kTagString);
 }
 
 // バレンタインデー: runs the greeting program through たまかずする.

@@ -28,7 +28,7 @@ void XmlGet(TTamaBase& t, int id) {
       out = support::XmlCut(document, path);
       break;
   }
-  t.SetResult(std::move(out), "s");
+  t.SetResult(std::move(out), kTagString);
 }
 
 // XMLテキストデータ設定, XML属性データ設定: document, path and the new data.
@@ -38,11 +38,11 @@ void XmlSet(TTamaBase& t, int id) {
   const std::string document = t.PopArgValue();
   t.SetResult(id == kCmdXmlTextDataSettei ? support::XmlSetText(document, path, data)
                                           : support::XmlSetAttributes(document, path, data),
-              "s");
+              kTagString);
 }
 
 // XMLパス形式で取得
-void XmlPaths(TTamaBase& t, int) { t.SetResult(support::XmlListPaths(t.PopArgValue()), "s"); }
+void XmlPaths(TTamaBase& t, int) { t.SetResult(support::XmlListPaths(t.PopArgValue()), kTagString); }
 
 }  // namespace
 

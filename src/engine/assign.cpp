@@ -156,8 +156,8 @@ bool AppendInPlace(TTamaBase& t, THashNode& node, std::string_view valueText) {
     break;
   }
   node.MutableValue() += tail;
-  node.Tag = "s";
-  t.curTag = "s";
+  node.Tag = kTagString;
+  t.curTag = kTagString;
   return true;
 }
 
@@ -223,7 +223,7 @@ void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
     }
     case wkVariable:
       if (node->Protected) Raise("\"" + node->Name + "\"は、読取専用です。");
-      if (tag == "hs") {
+      if (tag == kTagHash) {
         TransferDictionary(*node, std::move(value), tag);
       } else {
         node->SetValue(std::move(value));
@@ -256,7 +256,7 @@ void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
 }
 
 void TTamaBase::TransferDictionary(THashNode& word, std::string value, const std::string& tag) {
-  if (tag == "hs") {
+  if (tag == kTagHash) {
     auto dict = std::make_unique<THash>();
     dict->LoadFromText(value);
     word.Dict = std::move(dict);
@@ -288,7 +288,7 @@ void TTamaBase::AssignItem(std::string_view targetIn, const char*& p) {
     if (name.empty()) name = a;
     base = words.FindRef(name, false);
     if (!base) {
-      base = std::make_shared<THashNode>(name, false, TPos{}, wkHash, frames.FrameCount(), "ハッシュ", "ハッシュ", "");
+      base = std::make_shared<THashNode>(name, false, TPos{}, wkHash, frames.FrameCount(), kTagDictionaryWord, kTagDictionaryWord, "");
       base->Dict = std::make_unique<THash>();
       AddWord(base);
     }

@@ -50,9 +50,9 @@ void TTamaBase::CheckRunControl() {
           return;
         }
         ++f.counter;
-        SetResult((*f.list)[f.counter - 1], "s");
+        SetResult((*f.list)[f.counter - 1], kTagString);
         Kaisu().SetValue(FormatInteger(f.counter));
-        Kaisu().Tag = "e";
+        Kaisu().Tag = kTagNumber;
         Jump({f.body, f.body->begin()});
         frames.PushFrame(std::move(f));
         return;
@@ -189,6 +189,7 @@ void TTamaBase::CloseRun() {
   }
   StopCursor();
   stopFlag = true;
+  if (TEventLoop* loop = host.Loop()) loop->Quit();
 }
 
 }  // namespace tama

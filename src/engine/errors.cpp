@@ -7,11 +7,6 @@
 
 namespace tama {
 
-std::string& ErrorLog() {
-  static std::string log;
-  return log;
-}
-
 int TTamaBase::LineNumberOf() {
   if (!cur) return currentRow;
   const char* p = cur;
@@ -62,8 +57,7 @@ std::string TTamaBase::FormatErrorLine(std::string_view message) {
 
 void TTamaBase::Raise(std::string_view message) {
   std::string line = FormatErrorLine(message);
-  ErrorLog() += line;
-  ErrorLog() += "\r\n";
+  errorLog.AddLine(line);
   throw ETama(line);
 }
 
@@ -75,11 +69,10 @@ void TTamaBase::Warn(std::string_view message) {
   out += std::to_string(line);
   out += "行目): ";
   out += message;
-  ErrorLog() += out;
-  ErrorLog() += "\r\n";
+  errorLog.AddLine(out);
   if (debugFlag) {
     errorShown = true;
-    if (host.ShowErrorDialog(ErrorLog()) == THost::TErrorAnswer::kStop) {
+    if (host.ShowErrorDialog(errorLog.Text()) == THost::TErrorAnswer::kStop) {
       stopFlag = true;
       StopCursor();
     }
@@ -110,10 +103,9 @@ void TTamaBase::ErrorStep(const std::exception& e) {
     }
   }
   if (warnFlag) {
-    if (TrimControl(ErrorLog()).empty())
-      ErrorLog() = FormatErrorLine(message) + "\r\n特定できないシステムエラーです(ToT)";
+    if (errorLog.Blank()) errorLog.Assign(FormatErrorLine(message) + "\r\n特定できないシステムエラーです(ToT)");
     errorShown = true;
-    switch (host.ShowErrorDialog(ErrorLog())) {
+    switch (host.ShowErrorDialog(errorLog.Text())) {
       case THost::TErrorAnswer::kContinue:
       case THost::TErrorAnswer::kDebug:
         return;

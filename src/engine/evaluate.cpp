@@ -51,9 +51,8 @@ inline bool InPairSet(char c) { return c == '&' || c == '<' || c == '=' || c == 
 
 // A plain error of the evaluator: logged without the error-line prefix, then
 // reported by Evaluate with the expression.
-[[noreturn]] void Fail(const std::string& msg) {
-  ErrorLog() += msg;
-  ErrorLog() += "\r\n";
+[[noreturn]] void Fail(TTamaBase& t, const std::string& msg) {
+  t.errorLog.AddLine(msg);
   throw std::runtime_error(msg);
 }
 
@@ -66,7 +65,7 @@ class TEvaluator {
     frontend::SkipBlanks(p_);
     Next();
     TStrNum v = Logic();
-    if (tok_.kind == tkStart || tok_.kind == tkOperator) Fail("計算結果が不正");
+    if (tok_.kind == tkStart || tok_.kind == tkOperator) Fail(t_, "計算結果が不正");
     return v;
   }
 
@@ -84,7 +83,7 @@ class TEvaluator {
     if (c == '(') {
       std::string inner = t_.ReadParenthesisedChecked(p_);
       tok_.text = t_.EvaluateExpression(inner);
-      tok_.kind = t_.curTag == "s" ? tkString : tkNumber;
+      tok_.kind = t_.curTag == kTagString ? tkString : tkNumber;
       return;
     }
     if (sjis::IsOperator(c)) {
@@ -105,13 +104,13 @@ class TEvaluator {
       return;
     }
     tok_.text = t_.ReadTerm(p_);
-    tok_.kind = t_.curTag == "e" ? tkNumber : tkString;
+    tok_.kind = t_.curTag == kTagNumber ? tkNumber : tkString;
   }
 
   bool IsOp(std::string_view op) const { return tok_.kind == tkOperator && tok_.text == op; }
 
   TStrNum Primary() {
-    if (tok_.kind == tkOperator) Fail("演算子「" + tok_.text + "」の位置が不正。");
+    if (tok_.kind == tkOperator) Fail(t_, "演算子「" + tok_.text + "」の位置が不正。");
     TStrNum v;
     v.text = std::move(tok_.text);
     v.kind = tok_.kind == tkNumber ? tkNumber : tkString;
@@ -221,10 +220,8 @@ class TEvaluator {
 }  // namespace
 
 namespace {
-// How deep expressions may nest (parentheses, operands that evaluate texts of
-// their own) before the C++ stack would be at risk.
-constexpr int kMaxExpressionDepth = 200;
-int expressionDepth = 0;
+// A level of nested expressions (parentheses, operands that evaluate texts of
+// their own).
 
 // The stack-full error passes the enclosing expressions unwrapped.
 class EStackFull : public ETama {
@@ -234,18 +231,19 @@ class EStackFull : public ETama {
 
 class TDepthGuard {
  public:
-  explicit TDepthGuard(TTamaBase& t) {
-    if (expressionDepth >= kMaxExpressionDepth) {
+  explicit TDepthGuard(TTamaBase& t) : t_(t) {
+    if (!t.budget.Enter(TStackBudget::kBracket)) {
       std::string line = t.FormatErrorLine("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
-      ErrorLog() += line;
-      ErrorLog() += "\r\n";
+      t.errorLog.AddLine(line);
       throw EStackFull(line);
     }
-    ++expressionDepth;
   }
-  ~TDepthGuard() { --expressionDepth; }
+  ~TDepthGuard() { t_.budget.Leave(TStackBudget::kBracket); }
   TDepthGuard(const TDepthGuard&) = delete;
   TDepthGuard& operator=(const TDepthGuard&) = delete;
+
+ private:
+  TTamaBase& t_;
 };
 }  // namespace
 
@@ -256,11 +254,11 @@ std::string TTamaBase::Evaluate(const char*& p) {
     TEvaluator ev(*this, p);
     TStrNum v = ev.Run();
     if (v.kind == tkString) {
-      curTag = "s";
+      curTag = kTagString;
       return v.text;
     }
     std::string out = FormatNumber(v.Num());
-    curTag = "e";
+    curTag = kTagNumber;
     return out;
   } catch (const EStackFull&) {
     throw;

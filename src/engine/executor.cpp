@@ -57,11 +57,12 @@ void TTamaBase::AppendContinuation(std::string& item, const char*& p) {
 
 void TTamaBase::RunProgram() {
   struct TRunning {
-    TRunning() { ++runningPrograms; }
-    ~TRunning() { --runningPrograms; }
+    explicit TRunning(int& n) : n_(n) { ++n_; }
+    ~TRunning() { --n_; }
     TRunning(const TRunning&) = delete;
     TRunning& operator=(const TRunning&) = delete;
-  } running;
+    int& n_;
+  } running(budget.runningPrograms);
   try {
     while (cur) {
       const char* prev = nullptr;
@@ -107,7 +108,7 @@ void TTamaBase::RunProgram() {
                 ErrorMessageWord().SetValue(e.what());
               }
               errorShown = true;
-              host.ShowErrorDialog(ErrorLog());
+              host.ShowErrorDialog(errorLog.Text());
               stopFlag = true;
               StopCursor();
               return;
@@ -117,8 +118,8 @@ void TTamaBase::RunProgram() {
           ExecuteSentence(cur);
         } catch (const TNumError& e) {
           if (e.fault() == NumFault::kInvalidOperation) {
-            if (!TrimControl(ErrorLog()).empty()) ErrorLog() += "\r\n";
-            ErrorLog() += FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what());
+            if (!errorLog.Blank()) errorLog.Append("\r\n");
+            errorLog.Append(FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what()));
           }
           ErrorStep(e);
         } catch (const std::exception& e) {
@@ -351,7 +352,7 @@ void TTamaBase::ExecuteSentence(const char*& p) {
         }
         std::string particle(ReadWord(p));
         // a result that is no number goes on as a value, never as program text
-        item = (curTag == "e" ? result : QuoteValue(result)) + particle;
+        item = (curTag == kTagNumber ? result : QuoteValue(result)) + particle;
       }
     }
     args.Push(std::move(item));

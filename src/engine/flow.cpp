@@ -261,7 +261,7 @@ void TTamaBase::QuickCondition(const std::string& condition, const char*& p) {
   // an item that names a value stands for that value, never for program text
   std::string value, text;
   if (ResolveValue(condition, value))
-    text = curTag == "e" ? std::move(value) : frontend::QuoteValue(value);
+    text = curTag == kTagNumber ? std::move(value) : frontend::QuoteValue(value);
   else
     text = condition;
   std::string result = EvaluateExpression(text);
@@ -386,7 +386,7 @@ void Kurikaesu(TTamaBase& t, int) {
   const std::string name = t.PopArgText();
   THashNodeRef var = t.words.FindRef(name, false);
   if (!var) {
-    var = std::make_shared<THashNode>(name, false, t.Here(), wkVariable, 0, "e", "", "");
+    var = std::make_shared<THashNode>(name, false, t.Here(), wkVariable, 0, kTagNumber, "", "");
     t.AddWord(var);
   } else if (var->Kind != wkVariable) {
     t.Raise(std::string("\"") + kFiled + "\"の実行回数カウンターには、変数を指定してください。");
@@ -416,11 +416,11 @@ void Hanpuku(TTamaBase& t, int) {
   auto lines = SplitLines(text);
   if (lines->empty()) return;
   f.counter = 1;
-  t.SetResult((*lines)[0], "s");
+  t.SetResult((*lines)[0], kTagString);
   f.list = std::move(lines);
   THashNode& kaisu = t.Kaisu();
   kaisu.SetValue("1");
-  kaisu.Tag = "e";
+  kaisu.Tag = kTagNumber;
   RunBlock(t, std::move(f));
 }
 
@@ -538,7 +538,7 @@ void KansuuTeigi(TTamaBase& t, int) {
 void HikisuuShutoku(TTamaBase& t, int) {
   std::string joined = t.callArgs.Text();
   t.callArgs.Clear();
-  t.SetResultTagged(std::string(TrimControl(joined)), "s");
+  t.SetResultTagged(std::string(TrimControl(joined)), kTagString);
 }
 
 void Torikomu(TTamaBase& t, int) {
@@ -606,7 +606,6 @@ void KaigyouDeTomeru(TTamaBase& t, int) { t.lineStop = true; }
 void Taiki(TTamaBase& t, int) {
   t.frames.ClearLevel();
   t.StopCursor();
-  t.CloseRun();
 }
 
 }  // namespace flow

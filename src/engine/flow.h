@@ -42,8 +42,8 @@ void Tamakazusuru(TTamaBase& t, int id);  // たまかずする
 void Owari(TTamaBase& t, int id);         // おわり
 void ShuuryouShoriSettei(TTamaBase& t, int id);  // 終了処理設定
 void KaigyouDeTomeru(TTamaBase& t, int id);      // 改行で実行を止める
-// 待機: while there is no event loop, the end of the run as at the end of the
-// main text.
+// 待機: the run stops here and returns to the event loop; from then on the
+// program runs only from events and timers.
 void Taiki(TTamaBase& t, int id);
 
 }  // namespace flow

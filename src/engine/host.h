@@ -1,30 +1,37 @@
-// What the interpreter needs from the platform: output, dialogs and waiting.
-// The engine never touches a toolkit; the headless host and the window view
-// implement this.
+// What the interpreter needs from the platform, in the parts a view
+// implements: output (表示, 言う), dialogs (the error dialog, the security
+// question, message boxes), the clipboard, and the event loop. The engine
+// never touches a toolkit; the headless host and the window view implement
+// these.
 #pragma once
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "engine/event_loop.h"
+
 namespace tama {
 
-class THost {
+// Text output of the program.
+class TOutput {
  public:
-  virtual ~THost() = default;
-
-  // The answer of the error dialog.
-  enum class TErrorAnswer { kContinue, kDebug, kStop };
-
+  virtual ~TOutput() = default;
   // 表示 on the main window: one line of text (Shift-JIS).
   virtual void Display(std::string_view text) = 0;
   // A plain message (言う, quick display "?"): Shift-JIS text.
   virtual void Message(std::string_view text, std::string_view caption) = 0;
+};
+
+// The dialogs the engine itself opens.
+class TDialogs {
+ public:
+  virtual ~TDialogs() = default;
+
+  // The answer of the error dialog.
+  enum class TErrorAnswer { kContinue, kDebug, kStop };
   // The error dialog with the whole error log.
   virtual TErrorAnswer ShowErrorDialog(const std::string& log) = 0;
-  // True when no window exists.
-  virtual bool Headless() const = 0;
 
-  // ---- files and the security policy ----
   // The buttons of the security question, and its closing without one.
   enum class TSecurityAnswer { kClosed, kYes, kNo, kAllYes, kAllNo };
   // Puts the security question (the message, then the buttons はい, いいえ,
@@ -37,13 +44,29 @@ class THost {
     return TSecurityAnswer::kClosed;
   }
   // A message box with the warning icon.
-  virtual void Warning(std::string_view text, std::string_view caption) { Message(text, caption); }
-  // The clipboard text (Shift-JIS); without a desktop, a text of the process.
+  virtual void Warning(std::string_view text, std::string_view caption) = 0;
+};
+
+// The clipboard text (Shift-JIS); without a desktop, a text of the process.
+class TClipboard {
+ public:
+  virtual ~TClipboard() = default;
   virtual std::string ClipboardText() { return clipboard_; }
   virtual void SetClipboardText(std::string text) { clipboard_ = std::move(text); }
 
  private:
   std::string clipboard_;
+};
+
+class THost : public TOutput, public TDialogs, public TClipboard {
+ public:
+  // True when no window exists.
+  virtual bool Headless() const = 0;
+  // A warning box shows as a plain message unless the host has one of its own.
+  void Warning(std::string_view text, std::string_view caption) override { Message(text, caption); }
+  // The event loop; none where a run simply ends with its main text (a run
+  // of a test).
+  virtual TEventLoop* Loop() { return nullptr; }
 };
 
 }  // namespace tama

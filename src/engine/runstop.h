@@ -8,13 +8,10 @@ namespace tama {
 
 struct TRunStopped {};
 
-// How many RunProgram calls are in progress (one interpreter per thread).
-inline thread_local int runningPrograms = 0;
-
 // After a nested run: unwinds the enclosing steps when the run was stopped.
 template <class T>
 inline void UnwindIfStopped(const T& tama) {
-  if (tama.stopFlag && runningPrograms > 0) throw TRunStopped{};
+  if (tama.stopFlag && tama.budget.runningPrograms > 0) throw TRunStopped{};
 }
 
 }  // namespace tama

@@ -96,17 +96,9 @@ void TTamaBase::SetHandlers(const std::vector<const TCommandFamily*>& families) 
   }
 }
 
-namespace {
-// How deep runs may nest inside one another (labels and commands used as
-// values, function calls, included files, handlers) before the C++ stack
-// would be at risk.
-constexpr int kMaxNesting = 300;
-}  // namespace
-
 TTamaBase::TNested::TNested(TTamaBase& t)
     : t_(t), cursor_(t.Here()), fileName_(t.programFileName), positional_(t.positional) {
-  if (t.nestDepth >= kMaxNesting) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
-  ++t.nestDepth;
+  if (!t.budget.Enter(TStackBudget::kRun)) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
   t.args.Swap(args_);
   t.positional = false;
   t.frames.PushLevel();
@@ -118,7 +110,7 @@ TTamaBase::TNested::~TNested() {
   t_.positional = positional_;
   t_.programFileName = std::move(fileName_);
   t_.Jump(cursor_);
-  --t_.nestDepth;
+  t_.budget.Leave(TStackBudget::kRun);
 }
 
 }  // namespace tama

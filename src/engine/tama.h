@@ -9,10 +9,15 @@
 #include <vector>
 
 #include "engine/command.h"
+#include "engine/error_log.h"
+#include "engine/stack_budget.h"
 #include "engine/host.h"
+#include "support/random.h"
+#include "support/regex_command.h"
 #include "words/hash.h"
 #include "words/runcontrol.h"
 #include "words/stack.h"
+#include "words/tags.h"
 #include "words/text.h"
 
 namespace tama {
@@ -22,9 +27,6 @@ class ETama : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// The accumulated error and warning lines of the run (process-wide).
-std::string& ErrorLog();
 
 // A reference to a system word that commands use without a lookup. It follows
 // the word table: when the word is replaced or renamed it finds the new entry.
@@ -70,6 +72,8 @@ class TTamaBase {
   std::shared_ptr<TFindCsv> tableSearch;
   int textX = 10, textY = 10;
   int currentRow = 0;
+  TRandom random;                // 乱数, RND, 配列シャッフル
+  regex::TPatternCache patterns;  // compiled patterns of the 正規表現 commands
 
   // ---- the cursor ----
   // `cur` walks the text `curText` keeps alive; nullptr is the nil cursor.
@@ -95,6 +99,7 @@ class TTamaBase {
   bool omitted = false;
 
   // ---- errors ----
+  TErrorLog errorLog;  // the error and warning lines of the run
   bool warnFlag = true;
   THashNodeRef errorHandler;
   TPos errorPos;
@@ -147,7 +152,8 @@ class TTamaBase {
   void AppendContinuation(std::string& item, const char*& p);
   // Runs the cursor until the current level has nothing more to run.
   void RunNestedLabel(THashNode& label);
-  int nestDepth = 0;
+  // the levels of nested runs, parenthesised calls and brackets
+  TStackBudget budget;
 
   // ---- binding and dispatch (binding.cpp) ----
   void BindArguments(THashNode& word);
@@ -194,7 +200,7 @@ class TTamaBase {
   void ReadBlock(TRunControl& frame, const char*& p);
 
   // Closes the run as closing the main window does: the termination handler
-  // runs once, then the cursor is nil.
+  // runs once, then the cursor is nil and the event loop is asked to end.
   void CloseRun();
 
   // ---- conditions, cases and jumps (flow.cpp) ----

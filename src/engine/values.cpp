@@ -81,12 +81,12 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
   if (c == '"' || c == '`') {
     std::string lit = ReadLiteralChecked(p, limit);
     std::string v = ExpandLiteral(lit);
-    curTag = "s";
+    curTag = kTagString;
     return v;
   }
   if (c == '$' || sjis::IsDigit(c)) {
     std::string v = frontend::ReadNumber(p);
-    curTag = "e";
+    curTag = kTagNumber;
     return v;
   }
   if (c == '(') {
@@ -120,7 +120,7 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
   }
   const THashNodeRef* slot = words.FindSlot(w, false);
   if (!slot) {
-    curTag = "s";
+    curTag = kTagString;
     return std::string(w);
   }
   THashNodeRef node = *slot;
@@ -154,12 +154,12 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
       return node->Value();
     }
     case wkObject:
-      curTag = "s";
+      curTag = kTagString;
       return node->Value();
     case wkDllFunction:
       Raise("\"" + node->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
     case wkHash:
-      curTag = "s";
+      curTag = kTagString;
       return node->Dict ? node->Dict->DumpText() : std::string();
   }
   return {};
@@ -181,13 +181,13 @@ std::string TTamaBase::EvaluateText(std::string_view text) {
         SkipBlanks(p);
       }
       value += ReadTerm(p);
-      curTag = "s";
+      curTag = kTagString;
       continue;
     }
     if (sjis::IsOperator(*p)) {
       // the rest is an expression; a value that is not a number goes in as a
       // back-quoted string so that it is never read as program text
-      std::string expr = curTag == "e" ? std::move(value) : QuoteValue(value);
+      std::string expr = curTag == kTagNumber ? std::move(value) : QuoteValue(value);
       expr.append(p, z.end());
       return EvaluateBracketed(expr);
     }
@@ -304,21 +304,19 @@ bool TTamaBase::ResolveValue(std::string_view textIn, std::string& value) {
 }
 
 namespace {
-// How deep calls written with parentheses may nest inside one another's
-// argument lists before the C++ stack would be at risk (labels count in the
-// nested runs as well).
-constexpr int kMaxCallDepth = 200;
-int callDepth = 0;
-
+// A level of calls written with parentheses inside one another's argument
+// lists (labels count in the nested runs as well).
 class TCallDepth {
  public:
-  explicit TCallDepth(TTamaBase& t) {
-    if (callDepth >= kMaxCallDepth) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
-    ++callDepth;
+  explicit TCallDepth(TTamaBase& t) : t_(t) {
+    if (!t.budget.Enter(TStackBudget::kCall)) t.Raise("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
   }
-  ~TCallDepth() { --callDepth; }
+  ~TCallDepth() { t_.budget.Leave(TStackBudget::kCall); }
   TCallDepth(const TCallDepth&) = delete;
   TCallDepth& operator=(const TCallDepth&) = delete;
+
+ private:
+  TTamaBase& t_;
 };
 
 // The arguments that the callee left: "..."命令の引数に誤りがあります。引数が多いです。
@@ -410,7 +408,7 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
   }
   restore();
   // a result pushed as an argument is a value, never program text again
-  if (push) args.Push(tag == "e" ? result : QuoteValue(result));
+  if (push) args.Push(tag == kTagNumber ? result : QuoteValue(result));
   curTag = tag;
   return result;
 }
@@ -419,7 +417,7 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
   TZText z(innerText);
   const char* p = z.begin();
   // a value read as an argument goes on as a value, never as program text
-  auto pushValue = [&](std::string v) { args.Push(curTag == "e" ? std::move(v) : QuoteValue(v)); };
+  auto pushValue = [&](std::string v) { args.Push(curTag == kTagNumber ? std::move(v) : QuoteValue(v)); };
   // True while the argument pushed last may still go on: a literal, an
   // element or a parenthesised part that an operator follows continues the
   // same argument; a comma or a line break ends it.
@@ -598,7 +596,7 @@ std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
           if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
           i = j + 1;
         }
-        curTag = "s";
+        curTag = kTagString;
         return result;
       }
       case wkHash: {
@@ -607,20 +605,20 @@ std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
         THashNode* item = base->Dict->Find(key, false);
         if (!item) item = base->Dict->Find(EvaluateText(key), false);
         if (!item) {
-          curTag = "s";
+          curTag = kTagString;
           return {};
         }
         curTag = item->Tag.empty() ? std::string() : std::string(1, item->Tag.back());
         return item->Value();
       }
       case wkObject:
-        curTag = "s";
+        curTag = kTagString;
         return base->Value();
       default:
         Raise("オブジェクト\"" + base->Name + "\"から、直接値を得ることは出来ません。");
     }
   }
-  curTag = "s";
+  curTag = kTagString;
   return {};
 }
 

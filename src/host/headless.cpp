@@ -1,6 +1,11 @@
 #include "host/headless.h"
 
+#include <poll.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <climits>
+#include <vector>
 
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
@@ -81,6 +86,145 @@ void THeadlessHost::Warning(std::string_view text, std::string_view caption) {
   WriteText(stderr, line);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+}
+
+// ---- the event loop ----
+
+int64_t THeadlessLoop::Now() {
+  if (virtual_) return virtualNow_;
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void THeadlessLoop::Post(TCallback callback) { posted_.push_back(std::move(callback)); }
+
+TEventLoop::TTimerId THeadlessLoop::AddTimer(int64_t delayMs, TCallback callback) {
+  const TTimerId id = nextId_++;
+  const int64_t due = Now() + (delayMs > 0 ? delayMs : 0);
+  timers_.emplace(std::make_pair(due, id), std::move(callback));
+  timerDue_.emplace(id, due);
+  return id;
+}
+
+bool THeadlessLoop::CancelTimer(TTimerId id) {
+  auto it = timerDue_.find(id);
+  if (it == timerDue_.end()) return false;
+  timers_.erase({it->second, id});
+  timerDue_.erase(it);
+  return true;
+}
+
+TEventLoop::TWatchId THeadlessLoop::Watch(int fd, unsigned events, TWatchCallback callback) {
+  const TWatchId id = nextId_++;
+  watches_.emplace(id, TWatch{fd, events, std::move(callback)});
+  return id;
+}
+
+bool THeadlessLoop::Unwatch(TWatchId id) { return watches_.erase(id) > 0; }
+
+// Runs the callbacks posted before this turn; those they post wait for the next.
+bool THeadlessLoop::RunPosted() {
+  bool ran = false;
+  for (size_t n = posted_.size(); n > 0 && !posted_.empty() && !quit_; --n) {
+    TCallback cb = std::move(posted_.front());
+    posted_.pop_front();
+    ran = true;
+    if (cb) cb();
+  }
+  return ran;
+}
+
+// Runs the timers due now that were added before this turn, oldest due first.
+bool THeadlessLoop::RunDueTimers() {
+  const int64_t now = Now();
+  const TTimerId limit = nextId_;
+  bool ran = false;
+  while (!quit_) {
+    auto it = timers_.begin();
+    while (it != timers_.end() && it->first.first <= now && it->first.second >= limit) ++it;
+    if (it == timers_.end() || it->first.first > now) break;
+    TCallback cb = std::move(it->second);
+    timerDue_.erase(it->first.second);
+    timers_.erase(it);
+    ran = true;
+    if (cb) cb();
+  }
+  return ran;
+}
+
+bool THeadlessLoop::PollWatches(int timeoutMs) {
+  std::vector<pollfd> fds;
+  std::vector<TWatchId> ids;
+  fds.reserve(watches_.size());
+  for (const auto& [id, w] : watches_) {
+    short ev = 0;
+    if (w.events & kReadable) ev |= POLLIN;
+    if (w.events & kWritable) ev |= POLLOUT;
+    fds.push_back({w.fd, ev, 0});
+    ids.push_back(id);
+  }
+  if (fds.empty()) {
+    if (timeoutMs > 0) {
+      timespec ts{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1000000L};
+      while (nanosleep(&ts, &ts) != 0) {
+      }
+    }
+    return false;
+  }
+  const int n = poll(fds.data(), fds.size(), timeoutMs);
+  if (n <= 0) return false;
+  bool ran = false;
+  for (size_t i = 0; i < fds.size() && !quit_; ++i) {
+    if (fds[i].revents == 0) continue;
+    auto it = watches_.find(ids[i]);
+    if (it == watches_.end()) continue;  // removed by an earlier callback
+    unsigned events = 0;
+    if (fds[i].revents & POLLIN) events |= kReadable;
+    if (fds[i].revents & POLLOUT) events |= kWritable;
+    if (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL)) events |= kHangUp;
+    TWatchCallback cb = it->second.callback;  // the callback may remove its watch
+    ran = true;
+    cb(events);
+  }
+  return ran;
+}
+
+void THeadlessLoop::ProcessPending() {
+  if (quit_) return;
+  RunPosted();
+  RunDueTimers();
+  if (!watches_.empty()) PollWatches(0);
+}
+
+bool THeadlessLoop::WaitUntil(int64_t deadline) {
+  for (;;) {
+    if (quit_) return false;
+    bool ran = RunPosted();
+    ran = RunDueTimers() || ran;
+    if (ran) return true;
+    const int64_t now = Now();
+    if (deadline >= 0 && now >= deadline) return false;
+    // how long until the next timer or the deadline
+    int64_t wait = -1;
+    if (!timers_.empty()) wait = timers_.begin()->first.first - now;
+    if (deadline >= 0 && (wait < 0 || deadline - now < wait)) wait = deadline - now;
+    if (wait < 0 && watches_.empty()) return false;  // nothing can happen any more
+    if (wait < 0) wait = -1;
+    if (wait > INT_MAX) wait = INT_MAX;
+    if (virtual_) {
+      // time passes at once unless a descriptor is ready
+      if (!watches_.empty() && PollWatches(wait < 0 ? -1 : 0)) return true;
+      if (wait > 0) virtualNow_ = now + wait;
+      continue;
+    }
+    if (PollWatches(static_cast<int>(wait))) return true;
+  }
+}
+
+void THeadlessLoop::Run() {
+  while (!quit_ && WaitUntil(-1)) {
+  }
 }
 
 }  // namespace tama::host

@@ -318,7 +318,7 @@ int Main(int argc, char** argv) {
 
 int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families) {
   try {
-    ErrorLog().clear();
+    tama.errorLog.Clear();
     tama.StopCursor();
     tama.currentRow = 0;
     tama.textX = tama.textY = 10;
@@ -337,18 +337,24 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
     tama.CollectLabels(main, tama.programFileName);
     tama.Jump({main, main->begin()});
   } catch (const std::exception& e) {
-    tama.host.ShowErrorDialog(ErrorLog());
+    tama.host.ShowErrorDialog(tama.errorLog.Text());
     return 1;
   }
   try {
     tama.RunProgram();
+    // the program goes on from events and timers until it stops, or until
+    // nothing can happen any more
+    if (TEventLoop* loop = tama.host.Loop()) {
+      while (!tama.stopFlag && !loop->QuitRequested() && loop->WaitUntil(-1)) {
+      }
+    }
     tama.CloseRun();
   } catch (const std::exception& e) {
-    if (TrimControl(ErrorLog()).empty()) {
+    if (tama.errorLog.Blank()) {
       PrintError(tama.FormatErrorLine(std::string("システムエラー:") + e.what()));
       return 1;
     }
-    tama.host.ShowErrorDialog(ErrorLog());
+    tama.host.ShowErrorDialog(tama.errorLog.Text());
     return 1;
   }
   return 0;

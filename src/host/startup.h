@@ -14,8 +14,9 @@ namespace tama::host {
 // Runs the process; the return value is the exit status.
 int Main(int argc, char** argv);
 
-// Prepares the run (words, canonical text, labels) and runs the main text to
-// its end, then closes the run. Returns the exit status.
+// Prepares the run (words, canonical text, labels), runs the main text, then
+// the event loop until the program stops or nothing can happen any more, and
+// closes the run. Returns the exit status.
 int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families);
 
 }  // namespace tama::host

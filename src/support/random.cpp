@@ -13,28 +13,17 @@ uint32_t ClockSeed() {
   return static_cast<uint32_t>(ns);
 }
 
-uint32_t& Seed() {
-  static uint32_t seed = ClockSeed();
-  return seed;
-}
-
-uint32_t Advance() {
-  uint32_t& s = Seed();
-  s = s * 134775813u + 1u;
-  return s;
-}
-
 }  // namespace
 
-uint32_t RandomSeed() { return Seed(); }
-void SetRandomSeed(uint32_t seed) { Seed() = seed; }
-void SeedRandomFromClock() { Seed() = ClockSeed(); }
+TRandom::TRandom() : seed_(ClockSeed()) {}
 
-uint32_t RandomDraw(uint32_t n) {
+void TRandom::SeedFromClock() { seed_ = ClockSeed(); }
+
+uint32_t TRandom::Draw(uint32_t n) {
   const uint64_t s = Advance();
   return static_cast<uint32_t>((s * n) >> 32);
 }
 
-double RandomFraction() { return static_cast<double>(Advance()) / 4294967296.0; }
+double TRandom::Fraction() { return static_cast<double>(Advance()) / 4294967296.0; }
 
 }  // namespace tama

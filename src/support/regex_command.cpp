@@ -63,8 +63,9 @@ struct TCacheEntry {
   std::shared_ptr<OnigRegexType> regex;
 };
 
-class TPatternCache {
- public:
+}  // namespace
+
+struct TPatternCache::TImpl {
   std::shared_ptr<OnigRegexType> Get(std::string_view pattern, OnigOptionType options) {
     for (TCacheEntry& e : entries_)
       if (e.regex && e.options == options && e.pattern == pattern) return e.regex;
@@ -91,17 +92,17 @@ class TPatternCache {
   size_t next_ = 0;
 };
 
-TPatternCache& Cache() {
-  static TPatternCache cache;
-  return cache;
-}
+TPatternCache::TPatternCache() : impl_(std::make_unique<TImpl>()) {}
+TPatternCache::~TPatternCache() = default;
+
+namespace {
 
 // One compiled pattern with its region and search bounds, searching one
 // subject.
 class TSearcher {
  public:
-  TSearcher(std::string_view pattern, OnigOptionType options, std::string_view subject)
-      : regex_(Cache().Get(pattern, options)), s_(Searchable(subject)), subject_(subject) {
+  TSearcher(TPatternCache& cache, std::string_view pattern, OnigOptionType options, std::string_view subject)
+      : regex_(cache.Impl().Get(pattern, options)), s_(Searchable(subject)), subject_(subject) {
     region_ = onig_region_new();
     param_ = onig_new_match_param();
     onig_initialize_match_param(param_);
@@ -431,9 +432,9 @@ std::vector<uint32_t> ExpandList(std::string_view s) {
 
 ERegex::ERegex(std::string_view message) : std::runtime_error(ShortMessage(message)) {}
 
-TMatchResult Match(std::string_view pattern, std::string_view subject) {
+TMatchResult Match(TPatternCache& cache, std::string_view pattern, std::string_view subject) {
   const TParsedPattern p = ParseMatchText(pattern);
-  TSearcher m(p.pattern, p.flags.options, subject);
+  TSearcher m(cache, p.pattern, p.flags.options, subject);
   TMatchResult r;
   r.groups = m.Groups();
   if (!m.FindFrom(0, false)) return r;
@@ -443,10 +444,10 @@ TMatchResult Match(std::string_view pattern, std::string_view subject) {
   return r;
 }
 
-std::vector<std::string> Split(std::string_view pattern, std::string_view subject, int limit) {
+std::vector<std::string> Split(TPatternCache& cache, std::string_view pattern, std::string_view subject, int limit) {
   TParsedPattern p = ParseMatchText(pattern);
   if (p.pattern == "^") p.flags.options |= ONIG_OPTION_NEGATE_SINGLELINE;  // a split at line starts
-  TSearcher m(p.pattern, p.flags.options, subject);
+  TSearcher m(cache, p.pattern, p.flags.options, subject);
   const int groups = m.Groups();
   std::vector<std::string> pieces;
   size_t s = 0;
@@ -463,7 +464,7 @@ std::vector<std::string> Split(std::string_view pattern, std::string_view subjec
   return pieces;
 }
 
-TSubstResult Substitute(std::string_view command, std::string_view subject) {
+TSubstResult Substitute(TPatternCache& cache, std::string_view command, std::string_view subject) {
   if (command.size() < 4 || command[0] != 's' || !IsDelimiter(command[1])) throw ERegex("invalid substitution command");
   const char delim = command[1];
   size_t i = 2;
@@ -472,7 +473,7 @@ TSubstResult Substitute(std::string_view command, std::string_view subject) {
   if (!ReadPart(command, i, delim, replacement)) throw ERegex("unterminated replacement in substitution");
   if (!ReadFlags(command, i, letters)) throw ERegex("invalid flags in substitution");
   const TFlags flags = ReadFlagLetters(letters);
-  TSearcher m(pattern, flags.options, subject);
+  TSearcher m(cache, pattern, flags.options, subject);
   TSubstResult r;
   r.groups = m.Groups();
   const std::vector<TPiece> pieces = ParseReplacement(replacement, r.groups);

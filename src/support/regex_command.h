@@ -10,6 +10,7 @@
 // ignored. Every search is bounded: a pattern that backtracks without end
 // fails with an error instead of hanging.
 #pragma once
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,22 @@ class ERegex : public std::runtime_error {
   explicit ERegex(std::string_view message);
 };
 
+// The compiled patterns kept for the next searches with the same pattern (the
+// last 16). The interpreter state owns one.
+class TPatternCache {
+ public:
+  TPatternCache();
+  ~TPatternCache();
+  TPatternCache(const TPatternCache&) = delete;
+  TPatternCache& operator=(const TPatternCache&) = delete;
+
+  struct TImpl;
+  TImpl& Impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<TImpl> impl_;
+};
+
 struct TMatchResult {
   bool matched = false;
   int groups = 0;                  // capture groups of the pattern
@@ -34,14 +51,14 @@ struct TMatchResult {
 // (ASCII punctuation), a pattern closed by the same delimiter and nothing but
 // flag letters after it is a match command; any other text is the pattern
 // itself.
-TMatchResult Match(std::string_view pattern, std::string_view subject);
+TMatchResult Match(TPatternCache& cache, std::string_view pattern, std::string_view subject);
 
 // The pieces of the subject between the matches (Perl split with a positive
 // limit): a match must end after the start of its piece, so an empty match
 // at the start gives no empty first piece; capture groups are put between the
 // pieces; trailing empty pieces are kept; at most `limit` pieces (the last
 // holds the rest). An empty subject gives no pieces.
-std::vector<std::string> Split(std::string_view pattern, std::string_view subject, int limit);
+std::vector<std::string> Split(TPatternCache& cache, std::string_view pattern, std::string_view subject, int limit);
 
 struct TSubstResult {
   bool replaced = false;
@@ -52,7 +69,7 @@ struct TSubstResult {
 // "s" + delimiter + pattern + delimiter + replacement + delimiter + flags. The
 // replacement knows $1..$99, ${n}, $&, $`, $', \1..\9, \n, \t, \r and "\"
 // before any other character for that character.
-TSubstResult Substitute(std::string_view command, std::string_view subject);
+TSubstResult Substitute(TPatternCache& cache, std::string_view command, std::string_view subject);
 
 // "tr" (or "y") + delimiter + from + delimiter + to + delimiter + flags c d s.
 // Lists hold characters and ranges "a-z" of Shift-JIS characters in code

@@ -77,7 +77,7 @@ TEST_F(Arguments, TheItemsOfAnArgumentList) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
     RunRecording(std::string("Aは、1\nTは、「a,b\nd,e」\n") + c.program + "\n");
-    EXPECT_EQ(ErrorLog(), "");
+    EXPECT_EQ(tama.errorLog.Text(), "");
     EXPECT_EQ(items, c.items);
   }
 }
@@ -110,7 +110,7 @@ TEST_F(Arguments, TheItemsAroundACallWaitAside) {
 TEST_F(Arguments, TheCalleeMustTakeEveryArgument) {
   RunRecording("表示(1,2)\n「後」を、表示\n");
   EXPECT_EQ(host.shown, "2\n");
-  EXPECT_EQ(ErrorLog(), "[エラー] t.tmk(1行目): \"表示\"命令の引数に誤りがあります。引数が多いです。\"1\r\n\"\r\n");
+  EXPECT_EQ(tama.errorLog.Text(), "[エラー] t.tmk(1行目): \"表示\"命令の引数に誤りがあります。引数が多いです。\"1\r\n\"\r\n");
   EXPECT_TRUE(tama.args.Empty());
 }
 
@@ -121,13 +121,13 @@ TEST_F(Arguments, ALongChainOfItemsNeedsNoDeepStack) {
   for (int i = 0; i < 20000; ++i) program += "Xの ";
   Run(program + "「a」と、表示\n");
   EXPECT_EQ(host.shown, "");
-  EXPECT_EQ(ErrorLog(), "[エラー] t.tmk(1行目): スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！\r\n");
+  EXPECT_EQ(tama.errorLog.Text(), "[エラー] t.tmk(1行目): スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！\r\n");
   tama.args.Clear();
 }
 
 TEST_F(Arguments, TheParenthesesMustFollowTheName) {
   RunRecording("記録 (1)\n");
-  EXPECT_EQ(ErrorLog(),
+  EXPECT_EQ(tama.errorLog.Text(),
             "[エラー] t.tmk(1行目): 関数\"記録\"の呼び出しで、引数の()は、すぐ後ろに書いてください。\r\n");
 }
 

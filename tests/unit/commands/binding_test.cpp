@@ -141,7 +141,7 @@ TEST_F(Binding, InPrograms) {
     tama.args.Clear();  // what a failed sentence left
     Run(c.program);
     EXPECT_EQ(host.shown, c.shown);
-    EXPECT_EQ(ErrorLog(), c.log);
+    EXPECT_EQ(tama.errorLog.Text(), c.log);
   }
 }
 

@@ -91,7 +91,7 @@ TEST_F(ConversionCommands, Results) {
   for (const TProgCase& c : cases) {
     SCOPED_TRACE(c.program);
     Run(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("それ"), c.want);
   }
 }
@@ -124,7 +124,7 @@ TEST_F(ConversionCommands, Tags) {
   for (const TTagCase& c : cases) {
     SCOPED_TRACE(c.command);
     Run(std::string("「Ａ」が、大文字か\n") + c.command);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     ASSERT_NE(Word("それ"), nullptr);
     EXPECT_EQ(Word("それ")->Tag, c.soreTag);
     if (c.curTag) {

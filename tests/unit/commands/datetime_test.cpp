@@ -150,7 +150,7 @@ bool AllDigits(std::string_view s) {
 
 TEST_F(DateTimeCommands, ClockWordsHaveTheirShape) {
   Run("A=今\nB=今日\nC=システム時間");
-  ASSERT_TRUE(host.dialogs.empty()) << ErrorLog();
+  ASSERT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   const std::string now = Value("A"), today = Value("B"), ticks = Value("C");
   ASSERT_EQ(now.size(), 8u);
   EXPECT_EQ(now[2], ':');
@@ -165,7 +165,7 @@ TEST_F(DateTimeCommands, ClockWordsHaveTheirShape) {
   EXPECT_LE(std::stoull(ticks), 4294967295ull);
   // today is a date the other commands read
   Run("今日の、曜日を数値で得る");
-  EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   Run("今に、「0:0:0」を、時間加算");
   EXPECT_EQ(Value("それ").size(), 8u);
 }

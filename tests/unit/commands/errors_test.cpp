@@ -31,7 +31,7 @@ TEST_F(ErrorCommands, ACommandErrorShowsTheDialogWithBothLines) {
   Run(std::string("「前」を、表示\n") + kFailing + "\n「後」を、表示\n");
   EXPECT_EQ(host.shown, "前\n");
   ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_EQ(host.dialogs[0], ErrorLog());
+  EXPECT_EQ(host.dialogs[0], tama.errorLog.Text());
   EXPECT_EQ(LogLines(), CommandLines(3, kFailingMessage));
   EXPECT_EQ(tama.cur, nullptr);
   EXPECT_TRUE(tama.stopFlag);
@@ -133,7 +133,7 @@ TEST_F(ErrorCommands, HandlerMustBeALabel) {
     tama.errorHandler = tama.words.FindRef("E", false);
     Run(c.program);
     EXPECT_EQ(tama.errorHandler, nullptr);
-    ASSERT_EQ(LogLines().size(), 2u) << ErrorLog();
+    ASSERT_EQ(LogLines().size(), 2u) << tama.errorLog.Text();
     const std::string message = std::string("未定義のラベル\"") + c.name + "\"に、ジャンプしようとしました。";
     EXPECT_EQ(LogLines()[0].substr(LogLines()[0].size() - message.size()), message);
     ASSERT_EQ(host.dialogs.size(), 1u);
@@ -155,6 +155,21 @@ TEST_F(ErrorCommands, ReturnGoesBackToTheLastHandledError) {
   EXPECT_EQ(host.shown, "E\n一\nF\n二\n");
   EXPECT_EQ(host.dialogs.size(), 1u);
   EXPECT_EQ(LogLines().size(), 6u);
+}
+
+TEST_F(ErrorCommands, IgnoredErrorsInALoopKeepTheLogBounded) {
+  // 200,000 ignored errors of two lines each would make some 30 MB of log
+  Run(std::string("エラーを無視\n200000回 (") + kFailing + ")\n「済」を、表示\n");
+  EXPECT_EQ(host.shown, "済\n");
+  const std::string& log = tama.errorLog.Text();
+  EXPECT_LE(log.size(), TErrorLog::kDefaultCap);
+  EXPECT_GT(log.size(), TErrorLog::kDefaultCap / 2);
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "[注　意] エラーの記録が一杯になったので、古い" + std::to_string(tama.errorLog.Dropped()) + "行を捨てました。");
+  EXPECT_EQ(tama.errorLog.Dropped() + lines.size() - 1, 400000u);
+  // the newest lines are kept
+  EXPECT_EQ(lines.back(), CommandLines(2, kFailingMessage)[1]);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ class Values : public TRunFixture {
   Values() {
     // a dictionary with items of two tags
     Run("Dの、「鍵」は、「値」\nDの、「数」は、5\n");
-    EXPECT_EQ(ErrorLog(), "");
+    EXPECT_EQ(tama.errorLog.Text(), "");
     Var("S10", "10", "s");    // a string that looks like a number
     Var("E10", "10", "e");
     Var("M5", "-5", "e");
@@ -228,7 +228,7 @@ TEST_F(Values, ExpressionErrors) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    ErrorLog().clear();
+    tama.errorLog.Clear();
     try {
       tama.EvaluateExpression(Canonical(c.text));
       ADD_FAILURE() << "no error";
@@ -300,7 +300,7 @@ TEST_F(Values, ItemAccessOnAWordWithoutItemsFails) {
 
 TEST_F(Values, CommandsAndLabelsAsOperandsKeepTheResult) {
   Run("それは、「前」\nAは、F&「!」\nおわり\n*F\nそれは、「f」\n戻る\n");
-  EXPECT_EQ(ErrorLog(), "");
+  EXPECT_EQ(tama.errorLog.Text(), "");
   EXPECT_EQ(Value("A"), "f!");
   EXPECT_EQ(Value("それ"), "前");
 }

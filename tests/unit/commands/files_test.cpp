@@ -48,7 +48,7 @@ class FileCommands : public TRunFixture {
   // Runs a program and gives what it showed; an error report fails the test.
   std::string Shown(std::string_view program) {
     Run(program);
-    EXPECT_TRUE(host.dialogs.empty()) << sjis::SjisToUtf8(ErrorLog());
+    EXPECT_TRUE(host.dialogs.empty()) << sjis::SjisToUtf8(tama.errorLog.Text());
     return host.shown;
   }
   // Runs a program that must end with an error, and gives the last error line.
@@ -164,7 +164,7 @@ TEST_F(FileCommands, CopyMoveRenameDelete) {
   EXPECT_FALSE(Exists("d"));
   // a failure that is no error leaves a warning in the log
   Shown("『none』から、『x』へ、ファイルコピー");
-  EXPECT_NE(ErrorLog().find("[注　意]"), std::string::npos);
+  EXPECT_NE(tama.errorLog.Text().find("[注　意]"), std::string::npos);
   EXPECT_EQ(ErrorOf("『』へ、フォルダ作成"),
             "[エラー] t.tmk(1行目): \"フォルダ作成\"命令の引数に誤りがあります。引数を指定してください。");
 }

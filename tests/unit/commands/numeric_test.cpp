@@ -100,7 +100,7 @@ TEST_F(NumericCommands, PowersLogarithmsRoots) {
   for (const auto& [program, want] : hypot) {
     SCOPED_TRACE(program);
     Run(program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("X"), want);
   }
 }
@@ -162,7 +162,7 @@ TEST_F(NumericCommands, TrigonometryLeavesTheTag) {
   for (const TCase& c : values) {
     SCOPED_TRACE(c.program);
     Run(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("X"), c.value);
   }
 }
@@ -258,7 +258,7 @@ TEST_F(NumericCommands, ArithmeticOnAVariable) {
     Load(c.sentence);
     Var("A", c.value, c.tag);
     tama.RunProgram();
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("A"), c.result);
     EXPECT_EQ(Word("A")->Tag, c.resultTag);
     EXPECT_EQ(Value("それ"), c.result);
@@ -350,7 +350,7 @@ TEST_F(NumericCommands, StatisticsOverAnArray) {
       Var("D", c.lines, "s");
       tama.RunProgram();
       if (want) {
-        EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+        EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
         EXPECT_EQ(Value("それ"), want);
         EXPECT_EQ(Word("それ")->Tag, "e");
       } else {

@@ -47,7 +47,7 @@ class TRunFixture : public ::testing::Test {
   // test are): a new
   // run with a fresh word table, the labels collected, the cursor at the start.
   void Load(std::string_view source, const char* fileName = "t.tmk") {
-    ErrorLog().clear();
+    tama.errorLog.Clear();
     host.shown.clear();
     host.dialogs.clear();
     tama.stopFlag = false;
@@ -86,9 +86,9 @@ class TRunFixture : public ::testing::Test {
   THashNode* Word(std::string_view name) { return tama.words.Find(name, false); }
 
   // The lines of the error log, without their line breaks.
-  static std::vector<std::string> LogLines() {
+  std::vector<std::string> LogLines() const {
     std::vector<std::string> lines;
-    const std::string& log = ErrorLog();
+    const std::string& log = tama.errorLog.Text();
     size_t i = 0;
     while (i < log.size()) {
       size_t j = log.find("\r\n", i);
@@ -129,13 +129,13 @@ class TResultFixture : public TRunFixture {
   void Check(const TResultCase& c) {
     SCOPED_TRACE(c.program);
     RunTagged(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("それ"), c.value);
     EXPECT_EQ(Word("それ")->Tag, c.tag);
   }
   // The reason of the last handler error, without the error-line prefix of a
   // run-time error raised inside the handler.
-  static std::string Reason() {
+  std::string Reason() const {
     const auto lines = LogLines();
     if (lines.empty()) return "<no error>";
     std::string r = lines.back();

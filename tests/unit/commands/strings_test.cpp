@@ -23,7 +23,7 @@ class StringCommands : public TRunFixture {
   void RunClean(const std::string& program) {
     Fresh(program);
     tama.RunProgram();
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   }
   // Runs the program; its first error line must end with the message.
   void RunFailing(const std::string& program, const std::string& message) {
@@ -127,7 +127,7 @@ TEST_F(StringCommands, ResultsAndTags) {
     Fresh(std::string(c.program) + "\n");
     Word("それ")->Tag = "x";
     tama.RunProgram();
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Value("それ"), c.value);
     EXPECT_EQ(SoreTag(), c.tag);
   }

@@ -82,7 +82,7 @@ class TableCommands : public TRunFixture {
   // それ after the program.
   std::string Result(std::string_view program, const std::vector<std::pair<std::string, std::string>>& vars = {}) {
     RunWith(program, vars);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     return Value("それ");
   }
   std::string SoreTag() { return Word("それ")->Tag; }
@@ -126,7 +126,7 @@ TEST_F(TableCommands, ShuffleDrawsFromTheSharedGenerator) {
   auto node = std::make_shared<THashNode>("T", false, 0, "a\r\nb\r\nc\r\nd");
   tama.AddWord(node);
   Word("それ")->Tag = "x";
-  SetRandomSeed(1);
+  tama.random.SetSeed(1);
   tama.RunProgram();
   EXPECT_EQ(Value("それ"), "b\r\nc\r\nd\r\na\r\n");
   EXPECT_EQ(SoreTag(), "x");
@@ -399,7 +399,7 @@ TEST_F(TableCommands, IncrementalSearch) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.program);
     RunWith(c.program, {{"T", table}});
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(host.shown, c.want);
   }
   Result("Tの、0列目から、「a」を、表検索", {{"T", table}});

@@ -49,7 +49,7 @@ TEST_F(WordTableCommands, RenameSplitsTheNewForm) {
     SCOPED_TRACE(c.form);
     Run(std::string("「表示」を、「") + c.form + "」に、名義変更");
     if (c.name) {
-      EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+      EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
       EXPECT_EQ(Word("表示"), nullptr);
       THashNode* w = Word(c.name);
       ASSERT_NE(w, nullptr);
@@ -58,7 +58,7 @@ TEST_F(WordTableCommands, RenameSplitsTheNewForm) {
       EXPECT_EQ(w->Slots().size(), 1u);
       EXPECT_EQ(w->Slots()[0], std::string(c.pattern).substr(1));
     } else {
-      ASSERT_EQ(LogLines().size(), 2u) << ErrorLog();
+      ASSERT_EQ(LogLines().size(), 2u) << tama.errorLog.Text();
       EXPECT_TRUE(EndsWith(LogLines()[0], "): \"表示\"命令の引数に誤りがあります。")) << LogLines()[0];
       EXPECT_NE(Word("表示"), nullptr);
     }
@@ -69,12 +69,12 @@ TEST_F(WordTableCommands, RenamedCommandRunsUnderItsNewNameOnly) {
   Run("「表示」を、「?を 出す」に、名義変更\n「やあ」を、出す\n「x」と、表示\n");
   EXPECT_EQ(host.shown, "やあ\n");
   ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_NE(ErrorLog().find("\"`x`と,表示\"は未定義の命令です。"), std::string::npos) << ErrorLog();
+  EXPECT_NE(tama.errorLog.Text().find("\"`x`と,表示\"は未定義の命令です。"), std::string::npos) << tama.errorLog.Text();
 }
 
 TEST_F(WordTableCommands, RenameFindsACommandByItsFiledNameOnly) {
   Run("「言う」を、「?と 話す」に、名義変更\n");
-  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"言う\"が特定できません。")) << ErrorLog();
+  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"言う\"が特定できません。")) << tama.errorLog.Text();
   Run("「言」を、「?と 話す」に、名義変更\n「やあ」と、話す\n");
   EXPECT_EQ(host.shown, "やあ\n");
   EXPECT_EQ(Word("言"), nullptr);
@@ -85,7 +85,7 @@ TEST_F(WordTableCommands, RenameOntoAReservedWordChangesNothing) {
   for (const auto& [name, kind] : reserved) {
     SCOPED_TRACE(name);
     Run(std::string("「表示」を、「?と ") + name + "」に、名義変更\n");
-    ASSERT_EQ(LogLines().size(), 1u) << ErrorLog();
+    ASSERT_EQ(LogLines().size(), 1u) << tama.errorLog.Text();
     EXPECT_TRUE(EndsWith(LogLines()[0], std::string("システム命令実行中のエラー。理由は,\"") + name +
                                             "\"は予約語なので、登録できません。"))
         << LogLines()[0];
@@ -110,7 +110,7 @@ TEST_F(WordTableCommands, RenameOfAVariableKeepsItsValue) {
 
 TEST_F(WordTableCommands, QuickReferencesFollowARenamedWord) {
   Run("「それ」を、「これ」に、名義変更\n");
-  EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   // the renamed word is still the one commands put their results in
   EXPECT_EQ(&tama.Sore(), Word("これ"));
   // a word registered later under the old name replaces nothing that is referenced
@@ -124,7 +124,7 @@ TEST_F(WordTableCommands, QuickReferencesFollowARenamedWord) {
 
 TEST_F(WordTableCommands, QuickReferenceFollowsAWordRenamedOntoItsName) {
   Run("Aは、「x」\n「A」を、「それ」に、名義変更\n");
-  EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   EXPECT_EQ(&tama.Sore(), Word("それ"));
   EXPECT_EQ(tama.Sore().Value(), "x");
 }
@@ -155,7 +155,7 @@ TEST_F(WordTableCommands, RetypingSetsKindTagAndValue) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.program);
     Run(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     THashNode* w = Word(c.name);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Kind, c.kind);
@@ -180,7 +180,7 @@ TEST_F(WordTableCommands, DictionaryFromLines) {
 
 TEST_F(WordTableCommands, RetypingWordsCreatedInsideABlockGivesTheirLevel) {
   Run("1回 (Xを、数値として扱う)\n");
-  ASSERT_NE(Word("X"), nullptr) << ErrorLog();
+  ASSERT_NE(Word("X"), nullptr) << tama.errorLog.Text();
   EXPECT_EQ(Word("X")->Id, 1);
   Run("Xを、数値として扱う\n");
   EXPECT_EQ(Word("X")->Id, 0);
@@ -191,7 +191,7 @@ TEST_F(WordTableCommands, RetypingAReservedWordFails) {
     for (const char* name : {"回数", "表示", "母艦"}) {
       SCOPED_TRACE(std::string(name) + cmd);
       Run(std::string(name) + "を、" + cmd + "\n");
-      ASSERT_EQ(LogLines().size(), 2u) << ErrorLog();
+      ASSERT_EQ(LogLines().size(), 2u) << tama.errorLog.Text();
       EXPECT_TRUE(EndsWith(LogLines()[0], std::string("オブジェクト\"") + name + "\"は、既に存在するので、作成できません。"))
           << LogLines()[0];
       EXPECT_TRUE(EndsWith(LogLines()[1], LogLines()[0]));
@@ -204,7 +204,7 @@ TEST_F(WordTableCommands, DictionaryOfAnotherKindFails) {
   Load("Oを、辞書として扱う\n");
   tama.AddWord(std::make_shared<THashNode>("O", false, TPos{}, wkObject, 3, "ボタン", "", ""));
   tama.RunProgram();
-  EXPECT_TRUE(EndsWith(LogLines().at(0), "\"O\"は、文法が正しくないため、実行できません。変更できません！")) << ErrorLog();
+  EXPECT_TRUE(EndsWith(LogLines().at(0), "\"O\"は、文法が正しくないため、実行できません。変更できません！")) << tama.errorLog.Text();
   EXPECT_EQ(Word("O")->Kind, wkObject);
 }
 
@@ -250,11 +250,11 @@ TEST_F(WordTableCommands, CopyOverAnExistingWordKeepsItsName) {
 
 TEST_F(WordTableCommands, CopyFromAMissingWordFails) {
   Run("未定義から、Bへ、単語コピー\n");
-  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"未定義\"は、作成されていません。")) << ErrorLog();
+  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"未定義\"は、作成されていません。")) << tama.errorLog.Text();
   EXPECT_EQ(Word("B"), nullptr);
   // names are taken as written: a string literal keeps its quotes
   Run("Aは、1\n「A」から、Bへ、単語コピー\n");
-  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"`A`\"は、作成されていません。")) << ErrorLog();
+  EXPECT_TRUE(EndsWith(LogLines().at(0), "オブジェクト\"`A`\"は、作成されていません。")) << tama.errorLog.Text();
 }
 
 // ---- 入れる ----
@@ -269,7 +269,7 @@ TEST_F(WordTableCommands, PutTakesValueAndTagOfSore) {
   // without an argument それ goes into itself
   Run("それは、4\n入れる\nそれを、表示\n");
   EXPECT_EQ(host.shown, "4\n");
-  EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
 }
 
 // ---- 変数名列挙 ----
@@ -294,7 +294,7 @@ TEST_F(WordTableCommands, ListingByLevel) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.program);
     Run(c.program);
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     const std::string& out = tama.Sore().Value();
     EXPECT_EQ(tama.Sore().Tag, "s");
     for (const std::string& n : c.listed) EXPECT_NE(("\n" + out).find("\n" + n + "\r\n"), std::string::npos) << n;
@@ -323,7 +323,7 @@ TEST_F(WordTableCommands, GreetingRunsItsProgramThroughTamakazusuru) {
   tama.handlers[kCmdTamakazusuru] = ReceiveProgram;
   Run("バレンタインデー\n");
   gReceived = nullptr;
-  EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
   EXPECT_EQ(received, kValentineProgram);
   EXPECT_EQ(received.substr(0, 2), "\r\n");
   EXPECT_TRUE(tama.args.Empty());
@@ -332,7 +332,7 @@ TEST_F(WordTableCommands, GreetingRunsItsProgramThroughTamakazusuru) {
 TEST_F(WordTableCommands, GreetingWithoutTamakazusuruIsALinkError) {
   tama.handlers[kCmdTamakazusuru] = nullptr;
   Run("バレンタインデー\n");
-  ASSERT_EQ(LogLines().size(), 2u) << ErrorLog();
+  ASSERT_EQ(LogLines().size(), 2u) << tama.errorLog.Text();
   EXPECT_TRUE(EndsWith(LogLines()[0], "\"たまかずする\":たまかず命令のリンク切れ。作者へ報告を！")) << LogLines()[0];
   EXPECT_TRUE(tama.args.Empty());
 }

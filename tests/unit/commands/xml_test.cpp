@@ -24,7 +24,7 @@ class XmlCommands : public TRunFixture {
       tama.AddWord(std::make_shared<THashNode>(name, false, 0, v));
     Word("それ")->Tag = "x";
     tama.RunProgram();
-    EXPECT_TRUE(host.dialogs.empty()) << ErrorLog();
+    EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
     EXPECT_EQ(Word("それ")->Tag, "x");  // only the current tag is set
     EXPECT_EQ(tama.curTag, "s");
     return Value("それ");

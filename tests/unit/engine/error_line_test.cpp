@@ -70,7 +70,7 @@ TEST_F(ErrorLine, ABlockBodyKnowsItsSourceLine) {
 
 TEST_F(ErrorLine, TheErrorLineNamesTheFilePartAndIsLogged) {
   TTextRef text = MakeText("a\r\n1:b\r\n2:");
-  ErrorLog().clear();
+  tama.errorLog.Clear();
   tama.Jump({text, text->begin()});
   EXPECT_EQ(tama.FormatErrorLine("m"), "[エラー] prog.tmk(1行目): m");
   tama.programFileName = "/home/u/x.tmk";
@@ -80,9 +80,9 @@ TEST_F(ErrorLine, TheErrorLineNamesTheFilePartAndIsLogged) {
   } catch (const ETama& e) {
     EXPECT_EQ(std::string(e.what()), "[エラー] x.tmk(1行目): %s");
   }
-  EXPECT_EQ(ErrorLog(), "[エラー] x.tmk(1行目): %s\r\n");
+  EXPECT_EQ(tama.errorLog.Text(), "[エラー] x.tmk(1行目): %s\r\n");
   tama.Warn("w");
-  EXPECT_EQ(ErrorLog(), "[エラー] x.tmk(1行目): %s\r\n[注　意] x.tmk(1行目): w\r\n");
+  EXPECT_EQ(tama.errorLog.Text(), "[エラー] x.tmk(1行目): %s\r\n[注　意] x.tmk(1行目): w\r\n");
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ struct TRun {
   TTestHost host;
   TTamaBase t{host};
   explicit TRun(std::string source, std::string fileName = "test.tmk") {
-    ErrorLog().clear();
+    t.errorLog.Clear();
     std::vector<const TCommandFamily*> families{&kFamily};
     t.SetHandlers(families);
     t.RegisterWords(families);
@@ -228,7 +228,7 @@ TEST(Flow, ErrorMessages) {
   for (const auto& c : cases) {
     TRun run(std::string(c.program) + "\r\n");
     run.Go();
-    EXPECT_NE(ErrorLog().find(c.message), std::string::npos) << c.program << "\n" << ErrorLog();
+    EXPECT_NE(run.t.errorLog.Text().find(c.message), std::string::npos) << c.program << "\n" << run.t.errorLog.Text();
   }
 }
 
@@ -243,7 +243,7 @@ TEST(Flow, IncludedTextsAreLimited) {
   run.Go();
   EXPECT_EQ(run.t.sourceTexts.size(), 50u);
   EXPECT_EQ(run.t.words.Find("A", false)->Value(), "49");
-  EXPECT_NE(ErrorLog().find("範囲チェックエラー"), std::string::npos) << ErrorLog();
+  EXPECT_NE(run.t.errorLog.Text().find("範囲チェックエラー"), std::string::npos) << run.t.errorLog.Text();
 }
 
 // ---------------------------------------------------------------------------
@@ -261,7 +261,7 @@ TEST(NestedRuns, ArgumentsFlagAndFileNameAreRestored) {
       "*数える\r\n1から、2まで、kを、繰り返す (kを、表示)\r\nそれは、「済」\r\n戻る\r\n",
       "main.tmk");
   EXPECT_EQ(run.Go(), "10\n11\n1\n2\n済\n");
-  EXPECT_EQ(ErrorLog(), "");
+  EXPECT_EQ(run.t.errorLog.Text(), "");
   EXPECT_EQ(run.t.programFileName, "main.tmk");
   EXPECT_TRUE(run.t.args.Empty());
   EXPECT_FALSE(run.t.positional);
@@ -270,7 +270,7 @@ TEST(NestedRuns, ArgumentsFlagAndFileNameAreRestored) {
 TEST(NestedRuns, TamakazuNamesItsRowInErrorLines) {
   TRun run("Aは、1\r\n「ほげ」を、たまかずする\r\n", "dir/main.tmk");
   run.Go();
-  EXPECT_NE(ErrorLog().find("[エラー] main.tmkの2行目のたまかず(1行目): "), std::string::npos) << ErrorLog();
+  EXPECT_NE(run.t.errorLog.Text().find("[エラー] main.tmkの2行目のたまかず(1行目): "), std::string::npos) << run.t.errorLog.Text();
   EXPECT_EQ(run.t.programFileName, "dir/main.tmk");
 }
 
@@ -285,7 +285,7 @@ TEST(Assign, TagsIdsAndDictionaries) {
       "Lは、「a=1\r\nB=2」\r\nLの、「b」は、3\r\nLの、「a」は、「」\r\nLの、「c」は、4\r\n"
       "表#1#2は、「x」\r\n");
   run.Go();
-  ASSERT_EQ(ErrorLog(), "");
+  ASSERT_EQ(run.t.errorLog.Text(), "");
   auto word = [&](const char* name) { return run.t.words.Find(name, false); };
   EXPECT_EQ(word("A")->Tag, "e");
   EXPECT_EQ(word("B")->Tag, "s");
@@ -304,7 +304,7 @@ TEST(Assign, TagsIdsAndDictionaries) {
 TEST(Assign, DictionaryItems) {
   TRun run("辞書の、「鍵」は、「値」\r\n辞書の、「数」は、12\r\n辞書の、「鍵」は、「別」\r\n");
   run.Go();
-  ASSERT_EQ(ErrorLog(), "");
+  ASSERT_EQ(run.t.errorLog.Text(), "");
   THashNode* d = run.t.words.Find("辞書", false);
   ASSERT_NE(d, nullptr);
   ASSERT_EQ(d->Kind, wkHash);

@@ -1,0 +1,58 @@
+// The event loop a run returns to when its main text has run or after 待機:
+// callbacks posted to it, one-shot timers on a monotonic clock, and watched
+// file descriptors. The headless host runs it on poll(2); a window view runs
+// its toolkit's loop behind the same interface.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace tama {
+
+class TEventLoop {
+ public:
+  using TCallback = std::function<void()>;
+  using TTimerId = uint64_t;  // 0 is no timer
+  using TWatchId = uint64_t;  // 0 is no watch
+  enum TWatchEvents : unsigned { kReadable = 1, kWritable = 2, kHangUp = 4 };
+  using TWatchCallback = std::function<void(unsigned events)>;
+
+  virtual ~TEventLoop() = default;
+
+  // The monotonic clock in milliseconds from an arbitrary start.
+  virtual int64_t Now() = 0;
+
+  // Runs the callback from the loop, after the callbacks posted before it.
+  virtual void Post(TCallback callback) = 0;
+
+  // A one-shot timer: the callback runs once the clock has reached
+  // Now() + delay. Timers due at the same moment run in the order they were
+  // added.
+  virtual TTimerId AddTimer(int64_t delayMs, TCallback callback) = 0;
+  // False when the timer has run already or was cancelled before.
+  virtual bool CancelTimer(TTimerId id) = 0;
+
+  // Watches a descriptor for the events (kReadable, kWritable); the callback
+  // gets the events that are ready, each time they are, until Unwatch.
+  virtual TWatchId Watch(int fd, unsigned events, TWatchCallback callback) = 0;
+  virtual bool Unwatch(TWatchId id) = 0;
+
+  // Runs what is ready now without waiting: the posted callbacks, the timers
+  // that are due and the descriptors that are ready.
+  virtual void ProcessPending() = 0;
+  // Waits until something has run, the deadline (a value of Now(); negative
+  // for none) has passed, Quit was asked, or nothing can happen any more.
+  // True when something ran.
+  virtual bool WaitUntil(int64_t deadline) = 0;
+  // Runs until Quit, or until nothing can happen any more.
+  virtual void Run() = 0;
+
+  // Makes Run and WaitUntil return; they return at once from then on.
+  virtual void Quit() = 0;
+  virtual bool QuitRequested() const = 0;
+
+  // Something can still happen: a callback is posted, a timer armed or a
+  // descriptor watched.
+  virtual bool CanHappen() const = 0;
+};
+
+}  // namespace tama
