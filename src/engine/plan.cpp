@@ -13,6 +13,7 @@
 #include "engine/ztext.h"
 #include "frontend/scanner.h"
 #include "support/number.h"
+#include "words/tags.h"
 
 namespace tama::plan {
 
@@ -87,10 +88,10 @@ uint32_t* TableOf(uint32_t*& table, const TText& text) {
   return table;
 }
 
-inline bool IsNumberTag(const std::string& tag) { return tag.size() == 1 && tag[0] == 'e'; }
+inline bool IsNumberTag(const std::string& tag) { return tag.size() == 1 && tag[0] == kTagNumber[0]; }
 
 inline void SetNumberTag(std::string& tag) {
-  if (!IsNumberTag(tag)) tag.assign(1, 'e');
+  if (!IsNumberTag(tag)) tag.assign(kTagNumber);
 }
 
 constexpr uint32_t kRunOnce = 1, kNoPlan = 2, kFirstPlan = 3;
@@ -362,7 +363,7 @@ bool RunAssignment(TTamaBase& t, const TText& text, TPlan& plan, const char*& p)
       SetNumberTag(t.curTag);
     } else {
       const THashNode* n = o.node;
-      if (!n || n->Kind != wkVariable || n->Tag == "hs") return false;
+      if (!n || n->Kind != wkVariable || n->Tag == kTagHash) return false;
       if (n != target) {
         std::string tag = n->Tag;
         target->SetValue(n->Value());
@@ -529,7 +530,7 @@ bool EvaluateCondition(TTamaBase& t, const TText& text, TConditionShape& shape, 
     SetNumberTag(t.curTag);
   } else {
     result = TextOf(v);
-    t.curTag = "s";
+    t.curTag = kTagString;
   }
   return true;
 }
