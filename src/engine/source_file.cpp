@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "sjis/convert.h"
+#include "support/lines.h"
 
 namespace tama {
 
@@ -34,15 +35,10 @@ TSourceRead ReadSourceFile(const std::string& nativePath, std::string& out, int*
 std::string JoinLinesCrLf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 2);
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    out.append(text.substr(i, j - i));
+  support::ForEachLine(text, [&](std::string_view line) {
+    out.append(line);
     out += "\r\n";
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
+  });
   return out;
 }
 
