@@ -30,7 +30,9 @@ void TTamaBase::CheckRunControl() {
         }
         ++f.counter;
         if (f.kind == fkRepeat) {
-          if (f.var) f.var->SetValue(FormatInteger(f.counter));
+          // the counter goes into the loop variable while it is one (the
+          // body may have made the word a dictionary or an object)
+          if (f.var && f.var->Kind == wkVariable) f.var->SetValue(FormatInteger(f.counter));
         } else {
           Kaisu().SetValue(FormatInteger(f.counter));
         }

@@ -6,6 +6,7 @@
 #include "engine/runstop.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
+#include "support/lines.h"
 #include "support/number.h"
 
 namespace tama {
@@ -115,8 +116,8 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
     }
   }
   if (frontend::EndsWithChar(w, kw::kNo)) {
-    THashNode* base = words.Find(w.substr(0, w.size() - kw::kNo.size()), false);
-    if (base) return ItemAccess(base, p);
+    if (THashNodeRef base = words.FindRef(w.substr(0, w.size() - kw::kNo.size()), false))
+      return ItemAccess(std::move(base), p);
   }
   const THashNodeRef* slot = words.FindSlot(w, false);
   if (!slot) {
@@ -149,7 +150,7 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
       return Sore().Value();
     }
     case wkVariable: {
-      if (*p == '#') return ElementAccess(*node, p);
+      if (*p == '#') return ElementAccess(node, p);
       curTag = node->Tag;
       return node->Value();
     }
@@ -563,7 +564,7 @@ void TTamaBase::ParseArgumentList(std::string_view innerText) {
   }
 }
 
-std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
+std::string TTamaBase::ItemAccess(THashNodeRef base, const char*& p) {
   // the key: the next word (after the blank that follows の), or the text
   // inside the parentheses
   SkipBlanks(p);
@@ -573,39 +574,40 @@ std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
   } else {
     key = ReadWord(p);
   }
+  // Evaluating the key may run program code (a label used as the key) that
+  // changes the very word being read; the word is then looked at again, as it
+  // is now, with the key already evaluated (it never runs twice).
+  bool keyEvaluated = false;
   for (int hops = 0; hops < 64; ++hops) {
     switch (base->Kind) {
       case wkVariable: {
-        THashNode* other = words.Find(base->Value(), false);
+        THashNodeRef other = words.FindRef(base->Value(), false);
         if (other && other->Kind != wkVariable) {
-          base = other;
+          base = std::move(other);
           continue;
         }
         std::string k = key;
-        if (THashNode* kw = words.Find(key, false)) k = kw->Value();
-        std::string_view v = base->Value();
+        if (!keyEvaluated)
+          if (const THashNode* kw = words.Find(key, false)) k = kw->Value();
         std::string result;
-        size_t i = 0;
-        while (i < v.size()) {
-          size_t j = i;
-          while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
-          std::string_view line = v.substr(i, j - i);
+        support::ForEachLine(base->Value(), [&](std::string_view line) {
           size_t eq = line.find('=');
-          if (eq != std::string_view::npos && SameKey(TrimControl(line.substr(0, eq)), k)) {
-            result = line.substr(eq + 1);
-            break;
-          }
-          if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
-          i = j + 1;
-        }
+          if (eq == std::string_view::npos || !SameKey(TrimControl(line.substr(0, eq)), k)) return true;
+          result = line.substr(eq + 1);
+          return false;
+        });
         curTag = "s";
         return result;
       }
       case wkHash: {
         if (!base->Dict)
           Raise("作成されていないハッシュ\"" + base->Name + "\"が、見つかりました。メモリが足りないか、バグの可能性があります。");
-        THashNode* item = base->Dict->Find(key, false);
-        if (!item) item = base->Dict->Find(EvaluateText(key), false);
+        THashNodeRef item = base->Dict->FindRef(key, false);
+        if (!item && !keyEvaluated) {
+          key = EvaluateText(key);
+          keyEvaluated = true;
+          continue;
+        }
         if (!item) {
           curTag = "s";
           return {};
@@ -647,9 +649,7 @@ const TCsvDb& TableOf(THashNode& var) {
 }
 }  // namespace
 
-std::string TTamaBase::ElementAccess(THashNode& varIn, const char*& p) {
-  THashNodeRef keep = words.FindRef(varIn.Name, false);
-  THashNode& var = keep ? *keep : varIn;
+std::string TTamaBase::ElementAccess(THashNodeRef var, const char*& p) {
   auto readIndex = [&]() -> int32_t {
     std::string text;
     if (*p == '(') {
@@ -670,14 +670,20 @@ std::string TTamaBase::ElementAccess(THashNode& varIn, const char*& p) {
     second = readIndex();
     two = true;
   }
-  const TCsvDb& table = TableOf(var);
+  // the indexes may have run program code: the element is read from the value
+  // the variable has now, and a word that is no variable any more has none
+  if (var->Kind != wkVariable) {
+    curTag = "s";
+    return {};
+  }
+  const TCsvDb& table = TableOf(*var);
   std::string result;
   if (!two) {
     if (const auto* row = table.Row(first)) result = row->size() == 1 ? (*row)[0] : table.RowText(first);
   } else if (first >= 0 && second >= 0) {
     result = table.GetCell(first, second);
   }
-  curTag = var.Tag;
+  curTag = var->Tag;
   return result;
 }
 
