@@ -416,153 +416,209 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
   return result;
 }
 
-void TTamaBase::ParseArgumentList(std::string_view innerText) {
-  TZText z(innerText);
-  const char* p = z.begin();
-  // a value read as an argument goes on as a value, never as program text
-  auto pushValue = [&](std::string v) { args.Push(curTag == "e" ? std::move(v) : QuoteValue(v)); };
-  // True while the argument pushed last may still go on: a literal, an
-  // element or a parenthesised part that an operator follows continues the
-  // same argument; a comma or a line break ends it.
-  bool open = false;
-  auto afterPart = [&] {
-    const char* s = p;
-    SkipBlanks(p);
-    open = true;
-    for (const char* q = s; q < p; ++q)
-      if (*q == ',' || *q == '\xA4') open = false;
-  };
-  while (*p) {
-    std::string word(ReadWord(p));
-    char c = *p;
-    if (c == '\xA4') c = ',';
-    if (c == ' ' || c == '\t') {
-      // blanks after a word: an operator may follow ("A + 1"), or the next argument
-      SkipSpaces(p);
-      c = *p;
-      if (c == '\xA4') c = ',';
-      if (c != 0 && c != ',' && c != '\r' && c != '\n' && !sjis::IsOperator(c)) {
-        if (!word.empty()) args.Push(std::move(word));
-        open = false;
+namespace {
+
+// Reads the argument list of a call written with parentheses and pushes one
+// item per argument. The list is read word by word; the byte after a word
+// tells what the argument is:
+//   the end, a line break, a comma, or blanks and then another argument:
+//     the word as written (the callee evaluates it);
+//   a literal: the literal as written;
+//   "#": an element of the word's table, evaluated;
+//   "(": a call of the word, the word with its parenthesised text, or (with
+//     no word before it) a parenthesised value;
+//   an operator: an expression up to the next comma or line break, or a chain
+//     joined with "&", evaluated.
+// A literal, an element or a parenthesised part that an operator follows is
+// that operator's left operand: the argument goes on. Whatever is evaluated
+// goes on as a value, never as program text again.
+class TArgumentListReader {
+ public:
+  TArgumentListReader(TTamaBase& t, std::string_view inner) : t_(t), text_(inner), p_(text_.begin()) {}
+
+  void Run() {
+    while (*p_) {
+      std::string word(ReadWord(p_));
+      char c = Peek();
+      if (c == ' ' || c == '\t') {
+        // blanks after a word: an operator may follow ("A + 1"), or the next argument
+        SkipSpaces(p_);
+        c = Peek();
+        if (c != 0 && c != ',' && c != '\r' && c != '\n' && !sjis::IsOperator(c)) {
+          PushWord(std::move(word));
+          continue;
+        }
+      }
+      switch (c) {
+        case 0:
+          PushWord(std::move(word));
+          return;
+        case '\r':
+        case '\n':
+          PushWord(std::move(word));
+          t_.LineBreakStep(p_, false);
+          continue;
+        case '"':
+        case '`':
+          PushWord(std::move(word));
+          t_.args.Push(t_.ReadLiteralChecked(p_));
+          EndPart();
+          continue;
+        case '#':
+          ReadElement(std::move(word));
+          continue;
+        case '(':
+          ReadParenthesised(std::move(word));
+          continue;
+        case ',':
+          t_.args.Push(std::move(word));  // an empty argument as well
+          ++p_;
+          open_ = false;
+          continue;
+        default:
+          break;
+      }
+      if (!sjis::IsOperator(*p_)) {
+        // a byte that starts no argument (":" or "?" for one)
+        PushWord(std::move(word));
+        ++p_;
         continue;
       }
+      ReadOperation(std::move(word));
     }
-    if (c == 0) {
-      if (!word.empty()) args.Push(std::move(word));
-      break;
-    }
-    if (c == '\r' || c == '\n') {
-      if (!word.empty()) args.Push(std::move(word));
-      LineBreakStep(p, false);
-      open = false;
-      continue;
-    }
-    if (c == '"' || c == '`') {
-      if (!word.empty()) args.Push(std::move(word));
-      args.Push(ReadLiteralChecked(p));
-      afterPart();
-      continue;
-    }
-    if (c == '#') {
-      std::string text = word;
-      const char* s = p;
-      ++p;
-      if (*p == '(')
-        ReadParenthesisedChecked(p);
-      else
-        ReadWord(p);
-      SkipSpaces(p);
-      if (*p == '#') {
-        ++p;
-        if (*p == '(')
-          ReadParenthesisedChecked(p);
-        else
-          ReadTerm(p);
-      }
-      text.append(s, p);
-      pushValue(EvaluateText(text));
-      afterPart();
-      continue;
-    }
-    if (c == '(') {
-      if (!word.empty()) {
-        const THashNodeRef* slot = words.FindSlot(word, true);
-        if (slot && IsCallable(slot->get())) {
-          THashNodeRef w = *slot;
-          CallWithParens(*w, p, true);
-        } else {
-          const char* s = p;
-          ReadParenthesisedChecked(p);
-          args.Push(word + std::string(s, p));
-        }
-      } else {
-        const char* s = p;
-        ReadParenthesisedChecked(p);
-        std::string v = EvaluateText(std::string_view(s, p - s));
-        if (*p && !sjis::IsDelimiter(*p)) v += ReadWord(p);
-        pushValue(std::move(v));
-      }
-      afterPart();
-      continue;
-    }
-    if (c == ',') {
-      args.Push(std::move(word));
-      ++p;
-      open = false;
-      continue;
-    }
-    if (!sjis::IsOperator(*p)) {
-      // a byte that starts no argument (":" or "?" for one)
-      if (!word.empty()) args.Push(std::move(word));
-      ++p;
-      open = false;
-      continue;
-    }
-    // an operator: the word, or the part pushed just before, is its left operand
-    if (word.empty() && open && !args.Empty()) {
-      word = args.Pop();
-      // a literal as the left operand: its value, not its quotes
-      if (!word.empty() && (word.front() == '`' || word.front() == '"')) word = QuoteValue(EvaluateText(word));
-    }
-    open = false;
-    if (!(*p == '&' && p[1] != '&')) {
-      const char* s = p;
-      while (*p && *p != ',' && *p != '\xA4' && *p != '\r' && *p != '\n') {
-        if (*p == '"' || *p == '`') {
-          ReadLiteralChecked(p);
-        } else if (*p == '(') {
-          ReadParenthesisedChecked(p);
-        } else {
-          p += sjis::CharLenZ(p);
-        }
-      }
-      std::string expr = word;
-      expr.append(s, p);
-      pushValue(EvaluateExpression(expr));
-      if (*p == ',' || *p == '\xA4') ++p;
-      continue;
-    }
-    std::string value;
-    if (word.size() >= 2 && word.front() == '`' && word.back() == '`') {
-      value = frontend::UnquoteValue(word);
-    } else if (!ResolveValue(word, value)) {
-      value = word;
-    }
-    while (*p == '&' && p[1] != '&') {
-      ++p;
-      SkipSpaces(p);
-      if (*p == '\r' || *p == '\n') {
-        // a line-final "&" joins the next line
-        LineBreakStep(p, false);
-        SkipSpaces(p);
-      }
-      value += ReadTerm(p);
-      SkipSpaces(p);
-    }
-    args.Push(QuoteValue(value));
-    afterPart();
   }
-}
+
+ private:
+  // The byte at the cursor, the Shift-JIS comma read as a comma.
+  char Peek() const { return *p_ == '\xA4' ? ',' : *p_; }
+
+  void PushWord(std::string word) {
+    if (!word.empty()) t_.args.Push(std::move(word));
+    open_ = false;
+  }
+
+  void PushValue(std::string v) { t_.args.Push(t_.curTag == "e" ? std::move(v) : QuoteValue(v)); }
+
+  // After a literal, an element or a parenthesised part: the argument goes on
+  // when an operator follows, unless a comma came first.
+  void EndPart() {
+    const char* s = p_;
+    SkipBlanks(p_);
+    open_ = true;
+    for (const char* q = s; q < p_; ++q)
+      if (*q == ',' || *q == '\xA4') open_ = false;
+  }
+
+  // word#i or word#i#j; the first index is a word or a parenthesised text, the
+  // second any operand.
+  void ReadElement(std::string word) {
+    std::string text = std::move(word);
+    const char* s = p_;
+    ++p_;
+    if (*p_ == '(')
+      t_.ReadParenthesisedChecked(p_);
+    else
+      ReadWord(p_);
+    SkipSpaces(p_);
+    if (*p_ == '#') {
+      ++p_;
+      if (*p_ == '(')
+        t_.ReadParenthesisedChecked(p_);
+      else
+        t_.ReadTerm(p_);
+    }
+    text.append(s, p_);
+    PushValue(t_.EvaluateText(text));
+    EndPart();
+  }
+
+  void ReadParenthesised(std::string word) {
+    const char* s = p_;
+    if (word.empty()) {
+      t_.ReadParenthesisedChecked(p_);
+      std::string v = t_.EvaluateText(std::string_view(s, p_ - s));
+      if (*p_ && !sjis::IsDelimiter(*p_)) v += ReadWord(p_);
+      PushValue(std::move(v));
+    } else if (const THashNodeRef* slot = t_.words.FindSlot(word, true); slot && IsCallable(slot->get())) {
+      THashNodeRef callee = *slot;
+      t_.CallWithParens(*callee, p_, true);
+    } else {
+      t_.ReadParenthesisedChecked(p_);
+      t_.args.Push(word + std::string(s, p_));
+    }
+    EndPart();
+  }
+
+  // An operator at the cursor: its left operand is the word, or else the part
+  // pushed just before when the argument goes on.
+  void ReadOperation(std::string left) {
+    if (left.empty() && open_ && !t_.args.Empty()) {
+      left = t_.args.Pop();
+      // a literal as the left operand: its value, not its quotes
+      if (!left.empty() && (left.front() == '`' || left.front() == '"')) left = QuoteValue(t_.EvaluateText(left));
+    }
+    open_ = false;
+    if (*p_ == '&' && p_[1] != '&')
+      ReadJoined(std::move(left));
+    else
+      ReadExpression(std::move(left));
+  }
+
+  // left op ... up to the next comma or line break (literals and parenthesised
+  // parts whole), evaluated as one expression.
+  void ReadExpression(std::string left) {
+    const char* s = p_;
+    while (*p_ && *p_ != ',' && *p_ != '\xA4' && *p_ != '\r' && *p_ != '\n') {
+      if (*p_ == '"' || *p_ == '`') {
+        t_.ReadLiteralChecked(p_);
+      } else if (*p_ == '(') {
+        t_.ReadParenthesisedChecked(p_);
+      } else {
+        p_ += sjis::CharLenZ(p_);
+      }
+    }
+    std::string expr = std::move(left);
+    expr.append(s, p_);
+    PushValue(t_.EvaluateExpression(expr));
+    if (*p_ == ',' || *p_ == '\xA4') ++p_;
+  }
+
+  // left & term & term ...: the left operand's value (a word naming a value
+  // stands for it) joined with the value of every term; a line-final "&"
+  // joins the next line.
+  void ReadJoined(std::string left) {
+    std::string value;
+    if (left.size() >= 2 && left.front() == '`' && left.back() == '`') {
+      value = frontend::UnquoteValue(left);
+    } else if (!t_.ResolveValue(left, value)) {
+      value = std::move(left);
+    }
+    while (*p_ == '&' && p_[1] != '&') {
+      ++p_;
+      SkipSpaces(p_);
+      if (*p_ == '\r' || *p_ == '\n') {
+        t_.LineBreakStep(p_, false);
+        SkipSpaces(p_);
+      }
+      value += t_.ReadTerm(p_);
+      SkipSpaces(p_);
+    }
+    t_.args.Push(QuoteValue(value));
+    EndPart();
+  }
+
+  TTamaBase& t_;
+  TZText text_;
+  const char* p_;
+  // true while the argument pushed last may still go on: a literal, an
+  // element or a parenthesised part that an operator follows continues it; a
+  // comma or a line break ends it
+  bool open_ = false;
+};
+
+}  // namespace
+
+void TTamaBase::ParseArgumentList(std::string_view inner) { TArgumentListReader(*this, inner).Run(); }
 
 std::string TTamaBase::ItemAccess(THashNodeRef base, const char*& p) {
   // the key: the next word (after the blank that follows の), or the text
