@@ -395,8 +395,12 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
         // reported at the call, with the cursor back where the call stands
         if (!surplus.empty()) Raise(surplus);
         UnwindIfStopped(*this);
-      } else {
+      } else if (word->Kind == wkDllFunction) {
         Raise("\"" + word->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
+      } else {
+        // the argument list ran program code that made the word something
+        // that cannot be called
+        Raise("未定義のラベル\"" + word->Name + "\"に、ジャンプしようとしました。");
       }
     } catch (...) {
       positional = savedPositional;
