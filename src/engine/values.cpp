@@ -513,24 +513,21 @@ class TArgumentListReader {
       if (*q == ',' || *q == '\xA4') open_ = false;
   }
 
-  // word#i or word#i#j; the first index is a word or a parenthesised text, the
-  // second any operand.
+  // word#i or word#i#j; each index is a word or a parenthesised text, passed
+  // over here as written and read once, when the element is evaluated
   void ReadElement(std::string word) {
     std::string text = std::move(word);
     const char* s = p_;
-    ++p_;
-    if (*p_ == '(')
-      t_.ReadParenthesisedChecked(p_);
-    else
-      ReadWord(p_);
-    SkipSpaces(p_);
-    if (*p_ == '#') {
+    auto skipIndex = [&] {
       ++p_;
       if (*p_ == '(')
         t_.ReadParenthesisedChecked(p_);
       else
-        t_.ReadTerm(p_);
-    }
+        ReadWord(p_);
+    };
+    skipIndex();
+    SkipSpaces(p_);
+    if (*p_ == '#') skipIndex();
     text.append(s, p_);
     PushValue(t_.EvaluateText(text));
     EndPart();
