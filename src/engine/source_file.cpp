@@ -32,14 +32,6 @@ TSourceRead ReadSourceFile(const std::string& nativePath, std::string& out, int*
   return TSourceRead::kOk;
 }
 
-std::string JoinLinesCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  support::ForEachLine(text, [&](std::string_view line) {
-    out.append(line);
-    out += "\r\n";
-  });
-  return out;
-}
+std::string JoinLinesCrLf(std::string_view text) { return support::LinesEndingCrLf(text); }
 
 }  // namespace tama

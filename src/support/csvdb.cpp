@@ -10,8 +10,8 @@
 
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
-#include "support/lines.h"
 #include "support/datetime_parse.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/wildcard.h"
 

@@ -13,6 +13,16 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string LinesEndingCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  ForEachLine(text, [&](std::string_view line) {
+    out.append(line);
+    out += "\r\n";
+  });
+  return out;
+}
+
 size_t FindAtBoundary(std::string_view s, std::string_view what, size_t from) {
   if (what.empty() || from > s.size()) return std::string_view::npos;
   size_t b = from;  // always a character boundary

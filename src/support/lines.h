@@ -10,6 +10,7 @@
 // trail byte never starts a match.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -46,6 +47,9 @@ bool ForEachLine(std::string_view text, F&& f) {
 
 // The lines of a text, as views into it.
 std::vector<std::string_view> SplitLines(std::string_view text);
+// The text with every line followed by CR LF ("a\nb" and "a\r\nb\r" give
+// "a\r\nb\r\n"; an empty text stays empty).
+std::string LinesEndingCrLf(std::string_view text);
 
 // The text without the spaces and control characters (bytes up to 0x20) at
 // both ends.

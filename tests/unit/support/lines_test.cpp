@@ -39,6 +39,13 @@ TEST(Lines, EveryLineEndEndsOneLineAndAFinalOneAddsNone) {
   }
 }
 
+TEST(Lines, EveryLineEndsWithCrLfAfterTheJoin) {
+  EXPECT_EQ(LinesEndingCrLf(""), "");
+  EXPECT_EQ(LinesEndingCrLf("a"), "a\r\n");
+  EXPECT_EQ(LinesEndingCrLf("a\nb\r"), "a\r\nb\r\n");
+  EXPECT_EQ(LinesEndingCrLf("\n\r\n"), "\r\n\r\n");
+}
+
 TEST(Lines, AWalkStopsWhenTheCallerSaysSo) {
   std::vector<std::string> seen;
   EXPECT_FALSE(ForEachLine("a\r\nb\r\nc", [&](std::string_view l) {
