@@ -21,11 +21,7 @@ constexpr char kMsgNotDate[] = "String型から Date 型へのバリアント型
 constexpr char kMsgBadDate[] = "日付に変換できない値が渡されました";
 constexpr char kMsgBadDateTimes[] = "日時の指定が不正です。";
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-  return s;
-}
+std::string_view Trim(std::string_view s) { return TrimControl(s); }
 
 // The local time now.
 tm LocalNow() {

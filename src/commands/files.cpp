@@ -16,6 +16,7 @@
 #include "engine/tama.h"
 #include "sjis/sjis.h"
 #include "support/fmix.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/path.h"
 #include "support/shared_memory.h"
@@ -97,31 +98,8 @@ bool IsRegularFile(const std::string& native) {
   return stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-// The lines of a text: CR LF, CR or LF end a line; a last line break adds none.
-std::vector<std::string_view> Lines(std::string_view v) {
-  std::vector<std::string_view> lines;
-  size_t i = 0;
-  while (i < v.size()) {
-    size_t j = i;
-    while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
-    lines.push_back(v.substr(i, j - i));
-    if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
-  return lines;
-}
-
-// The value cut to at most n bytes, never inside a double-byte character.
-std::string_view CutAtCharacter(std::string_view v, size_t n) {
-  if (v.size() <= n) return v;
-  size_t i = 0;
-  while (i < v.size()) {
-    size_t len = sjis::CharLen(v, i);
-    if (i + len > n) break;
-    i += len;
-  }
-  return v.substr(0, i);
-}
+using support::CutAtBoundary;
+using support::SplitLines;
 
 }  // namespace
 
@@ -204,7 +182,7 @@ void FileGousei(TTamaBase& t, int) {
   const bool plain = list.find('=') == std::string::npos;
   support::TFileMixWriter writer;
   std::vector<support::TFileMixSource>& entries = writer.entries;
-  for (std::string_view line : Lines(list)) {
+  for (std::string_view line : SplitLines(list)) {
     if (TrimControl(line).empty()) continue;
     support::TFileMixLine l;
     if (plain) {
@@ -242,7 +220,7 @@ void GouseiFileToridasu(TTamaBase& t, int) {
 // 共有保存: "?へ" the block's name; the value of それ is stored.
 void KyouyuuHozon(TTamaBase& t, int) {
   std::string name = t.PopArgValue();
-  std::string block(CutAtCharacter(t.Sore().Value(), 256));
+  std::string block(CutAtBoundary(t.Sore().Value(), 256));
   if (block.size() < 256) block += '\0';
   TFileState& fs = Files(t);
   const std::string sysName = support::TCommonMemoryStream::SystemName(name);

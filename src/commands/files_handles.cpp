@@ -168,30 +168,32 @@ void HandleIdou(TTamaBase& t, int id) {
 // ハンドルを移動: "?の" the handle, "?に" the offset from the start.
 void HandleWoIdou(TTamaBase& t, int) {
   int64_t offset = TruncToInt64(t.PopArgNumber());
-  THashNode& w = t.PopWordArg(false);
-  WordStream(t, w).MoveTo(offset);
+  THashNodeRef w = t.PopWordArgRef(false);
+  WordStream(t, *w).MoveTo(offset);
 }
 
 // ハンドルにバイナリを書く: "?を" the value, "?に" the handle, "?つ" the byte count.
 void HandleNiBinaryWoKaku(TTamaBase& t, int) {
   int32_t n = NumberRead(t.PopArgNumber());
-  THashNode& w = t.PopWordArg(false);
+  // the handle word is held, and its stream looked up only after the value
+  // is read: reading it may run program code that closes the handle
+  THashNodeRef w = t.PopWordArgRef(false);
   std::string value = t.PopArgValue();
-  support::TTextFileStream& s = WordStream(t, w);
+  support::TTextFileStream& s = WordStream(t, *w);
   if (n <= 0) return;
   value.resize(static_cast<size_t>(n), '\0');
-  OnStream(t, w.Name, [&] { s.WriteBytes(value); });
+  OnStream(t, w->Name, [&] { s.WriteBytes(value); });
 }
 
 // ハンドルにバイナリを読む: "?へ" the variable (created), "?を" the handle, "?つ" the byte count.
 void HandleNiBinaryWoYomu(TTamaBase& t, int) {
   int32_t n = NumberRead(t.PopArgNumber());
-  THashNode& w = t.PopWordArg(false);
+  THashNodeRef w = t.PopWordArgRef(false);
   THashNodeRef target = t.PopWordArgRef(true);
-  support::TTextFileStream& s = WordStream(t, w);
+  support::TTextFileStream& s = WordStream(t, *w);
   if (n < 1) return;
   std::string bytes;
-  OnStream(t, w.Name, [&] { bytes = s.ReadBytes(static_cast<size_t>(n)); });
+  OnStream(t, w->Name, [&] { bytes = s.ReadBytes(static_cast<size_t>(n)); });
   target->SetValue(std::move(bytes));
 }
 

@@ -10,6 +10,7 @@
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "sjis/lcmap.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/random.h"
 
@@ -396,26 +397,17 @@ double ToDouble(long double x) {
 TStats ReadStats(std::string_view text) {
   TStats st;
   std::string wide;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
+  support::ForEachLine(text, [&](std::string_view line) {
     bool high = false;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') {
-      high |= static_cast<unsigned char>(text[j]) >= 0x80;
-      ++j;
-    }
-    std::string_view line = text.substr(i, j - i);
+    for (char c : line) high |= static_cast<unsigned char>(c) >= 0x80;
     if (high) {
       wide.clear();
       sjis::AppendMapped(wide, line, sjis::LcMap::kHalfWidth);
       line = wide;
     }
-    while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);
-    while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.remove_suffix(1);
+    line = TrimControl(line);
     if (!line.empty()) st.Add(ToDouble(TextToNumber(line)));
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
+  });
   if (st.count == 0) st.Add(0);
   return st;
 }

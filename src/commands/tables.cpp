@@ -31,21 +31,6 @@ namespace tama {
 
 namespace tables {
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    size_t j = i;
-    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
-    lines.push_back(text.substr(i, j - i));
-    if (j < n && text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
-  return lines;
-}
-
 std::string JoinLines(std::span<const std::string_view> lines) {
   size_t total = 0;
   for (std::string_view l : lines) total += l.size() + 2;
@@ -56,14 +41,6 @@ std::string JoinLines(std::span<const std::string_view> lines) {
     out += "\r\n";
   }
   return out;
-}
-
-size_t FindAtBoundary(std::string_view s, std::string_view t, size_t from) {
-  if (t.empty() || t.size() > s.size()) return std::string_view::npos;
-  const size_t last = s.size() - t.size();
-  for (size_t i = from; i <= last; i += sjis::CharLen(s, i))
-    if (s[i] == t[0] && std::memcmp(s.data() + i, t.data(), t.size()) == 0) return i;
-  return std::string_view::npos;
 }
 
 std::string ReplaceAll(std::string_view source, std::string_view search, std::string_view replacement) {
@@ -80,12 +57,6 @@ std::string ReplaceAll(std::string_view source, std::string_view search, std::st
   }
   out.append(source.substr(from));
   return out;
-}
-
-bool HasCharAtBoundary(std::string_view s, char c) {
-  for (size_t i = 0; i < s.size(); i += sjis::CharLen(s, i))
-    if (s[i] == c) return true;
-  return false;
 }
 
 void AppendCollationKey(std::string& out, std::string_view s) {

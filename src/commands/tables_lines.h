@@ -6,23 +6,25 @@
 #include <string_view>
 #include <vector>
 
+#include "support/lines.h"
+
 namespace tama::tables {
 
 // The lines of a text: CR, LF and CR LF each end a line, a last line without
 // a line end still counts, an empty text has no lines.
-std::vector<std::string_view> SplitLines(std::string_view text);
+using support::SplitLines;
 // Every line followed by CR LF.
 std::string JoinLines(std::span<const std::string_view> lines);
 
 // Byte position of the first occurrence of t in s at or after from that
 // begins at a character boundary (from must be one); npos when absent or when
 // t is empty.
-size_t FindAtBoundary(std::string_view s, std::string_view t, size_t from);
+using support::FindAtBoundary;
 // Every occurrence of search replaced, left to right; inserted text is not
 // searched again. An empty search text changes nothing.
 std::string ReplaceAll(std::string_view source, std::string_view search, std::string_view replacement);
 // Whether the single-byte character c stands in s (never a trail byte).
-bool HasCharAtBoundary(std::string_view s, char c);
+using support::HasCharAtBoundary;
 
 // The comparison key of the case-insensitive line sort: ASCII and full-width
 // Latin capitals as small letters, every other character as it is; keys

@@ -6,6 +6,7 @@
 #include "frontend/scanner.h"
 #include "sjis/sjis.h"
 #include "support/csvdb.h"
+#include "support/lines.h"
 #include "support/number.h"
 
 namespace tama {
@@ -66,20 +67,6 @@ TElementTarget SplitElementTarget(TTamaBase& t, std::string_view target, size_t 
     out.two = true;
   }
   return out;
-}
-
-// Splits a text into lines (CR LF, CR or LF); a final line break ends the
-// last line rather than starting an empty one.
-template <class F>
-void ForEachLine(std::string_view v, F&& f) {
-  size_t i = 0;
-  while (i < v.size()) {
-    size_t j = i;
-    while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
-    f(v.substr(i, j - i));
-    if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
 }
 
 // True when reading the text as a value cannot run program code: every word
@@ -179,7 +166,7 @@ void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
     Raise("\"" + target + "の代入文\"は、文法が正しくないため、実行できません。『変数名は、「内容」』のように書いてください。");
 
   if (target.find('#') == std::string::npos) {
-    if (THashNode* self = words.Find(target, false); self && AppendInPlace(*this, *self, valueText)) return;
+    if (THashNodeRef self = words.FindRef(target, false); self && AppendInPlace(*this, *self, valueText)) return;
   }
   std::string value = EvaluateText(valueText);
   const std::string tag = curTag;
@@ -298,13 +285,32 @@ void TTamaBase::AssignItem(std::string_view targetIn, const char*& p) {
   }
 
   switch (base->Kind) {
+    case wkObject:
+      if (!setObjectProperty) Raise("\"" + a + "\"には代入できません！");
+      setObjectProperty(*this, *base, target, valueText);
+      return;
+    case wkVariable:
+      break;
+    case wkHash:
+      if (!base->Dict)
+        Raise("作成されていないハッシュ\"" + base->Name + "\"が、見つかりました。メモリが足りないか、バグの可能性があります。");
+      break;
+    default:
+      Raise("\"" + a + "\"には代入できません！");
+  }
+  const std::string key = EvaluateText(target);
+  std::string value = EvaluateText(valueText);
+  const std::string tag = curTag;
+
+  // Reading the key and the value may have run program code (a label used as
+  // a value) that changed the base word: the item goes into the word as it is
+  // now, and a word that no longer has items of this kind refuses it.
+  switch (base->Kind) {
     case wkVariable: {
-      const std::string key = EvaluateText(target);
-      const std::string value = EvaluateText(valueText);
       std::string out;
       out.reserve(base->Value().size() + key.size() + value.size() + 3);
       bool found = false;
-      ForEachLine(base->Value(), [&](std::string_view line) {
+      support::ForEachLine(base->Value(), [&](std::string_view line) {
         if (!found) {
           size_t eq = line.find('=');
           if (eq != std::string_view::npos && SameKey(TrimControl(line.substr(0, eq)), key)) {
@@ -329,21 +335,15 @@ void TTamaBase::AssignItem(std::string_view targetIn, const char*& p) {
       base->SetValue(std::move(out));
       return;
     }
-    case wkObject:
-      if (!setObjectProperty) Raise("\"" + a + "\"には代入できません！");
-      setObjectProperty(*this, *base, target, valueText);
-      return;
     case wkHash: {
       if (!base->Dict)
         Raise("作成されていないハッシュ\"" + base->Name + "\"が、見つかりました。メモリが足りないか、バグの可能性があります。");
-      std::string key = EvaluateText(target);
-      std::string value = EvaluateText(valueText);
-      if (THashNode* item = base->Dict->Find(key, false)) {
-        item->Tag = curTag;
+      if (THashNodeRef item = base->Dict->FindRef(key, false)) {
+        item->Tag = tag;
         item->SetValue(std::move(value));
       } else {
         base->Dict->Add(
-            std::make_shared<THashNode>(std::move(key), false, Here(), wkVariable, frames.FrameCount(), curTag, std::move(value), ""));
+            std::make_shared<THashNode>(key, false, Here(), wkVariable, frames.FrameCount(), tag, std::move(value), ""));
       }
       return;
     }

@@ -19,8 +19,10 @@ void TTamaBase::CheckRunControl() {
     if (TRunControl* top = frames.Top();
         top && (top->kind == fkRepeat || top->kind == fkTimes) && top->counter != top->limit) {
       const int32_t n = ++top->counter;
+      // the counter goes into the loop variable while it is one (the body
+      // may have made the word a dictionary or an object)
       THashNode* counter = top->kind == fkRepeat ? top->var.get() : &Kaisu();
-      if (counter) counter->SetIntValue(n);
+      if (counter && (top->kind == fkTimes || counter->Kind == wkVariable)) counter->SetIntValue(n);
       if (curText != top->body) curText = top->body;
       cur = top->body->begin();
       return;

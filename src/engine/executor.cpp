@@ -411,13 +411,20 @@ void TTamaBase::ExecuteWord(THashNode& word) {
 }
 
 void TTamaBase::CallLabel(THashNode& label) {
+  // an argument may run program code (a label used as a value) that changes
+  // the label or reads call arguments itself: all are read before any is
+  // handed over, and the label must still be one afterwards
+  std::vector<std::string> values;
   if (!label.Pattern().empty()) {
     BindArguments(label);
-    for (char ch : label.Pattern()) {
-      if (ch != '?') continue;
-      callArgs.Push(EvaluateText(args.TakeFirst()));
-    }
+    size_t slots = 0;
+    for (char ch : label.Pattern())
+      if (ch == '?') ++slots;
+    values.reserve(slots);
+    for (size_t i = 0; i < slots; ++i) values.push_back(EvaluateText(args.TakeFirst()));
   }
+  if (label.Kind != wkLabel || !label.Link) Raise("未定義のラベル\"" + label.Name + "\"に、ジャンプしようとしました。");
+  for (auto& v : values) callArgs.Push(std::move(v));
   TRunControl f;
   f.kind = fkCall;
   f.savedFileName = programFileName;

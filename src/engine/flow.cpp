@@ -18,6 +18,7 @@
 #include "frontend/scanner.h"
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/path.h"
 
@@ -79,14 +80,7 @@ bool ReadBound(std::string_view text, int32_t& out) {
 // The lines of a text (CR LF, CR or LF); a final line break adds no line.
 std::shared_ptr<std::vector<std::string>> SplitLines(std::string_view v) {
   auto lines = std::make_shared<std::vector<std::string>>();
-  size_t i = 0;
-  while (i < v.size()) {
-    size_t j = i;
-    while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
-    lines->emplace_back(v.substr(i, j - i));
-    if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
+  support::ForEachLine(v, [&](std::string_view line) { lines->emplace_back(line); });
   return lines;
 }
 
@@ -396,6 +390,9 @@ void Kurikaesu(TTamaBase& t, int) {
   f.kind = fkRepeat;
   t.ReadBlock(f, t.cur);
   if (to < from) return;
+  // reading the block may have run a pending sentence that changed the word
+  if (var->Kind != wkVariable)
+    t.Raise(std::string("\"") + kFiled + "\"の実行回数カウンターには、変数を指定してください。");
   var->SetValue(FormatInteger(from));
   f.counter = from;
   f.limit = to;

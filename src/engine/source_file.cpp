@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "sjis/convert.h"
+#include "support/lines.h"
 
 namespace tama {
 
@@ -31,19 +32,6 @@ TSourceRead ReadSourceFile(const std::string& nativePath, std::string& out, int*
   return TSourceRead::kOk;
 }
 
-std::string JoinLinesCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    out.append(text.substr(i, j - i));
-    out += "\r\n";
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-  }
-  return out;
-}
+std::string JoinLinesCrLf(std::string_view text) { return support::LinesEndingCrLf(text); }
 
 }  // namespace tama

@@ -173,8 +173,8 @@ class TTamaBase {
   void ParseArgumentList(std::string_view inner);
   std::string ReadLiteralChecked(const char*& p, const char* limit = nullptr);
   std::string ReadParenthesisedChecked(const char*& p);
-  std::string ItemAccess(THashNode* base, const char*& p);
-  std::string ElementAccess(THashNode& var, const char*& p);
+  std::string ItemAccess(THashNodeRef base, const char*& p);
+  std::string ElementAccess(THashNodeRef var, const char*& p);
 
   // ---- the expression evaluator (evaluate.cpp) ----
   std::string Evaluate(const char*& p);

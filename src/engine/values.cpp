@@ -6,6 +6,7 @@
 #include "engine/runstop.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
+#include "support/lines.h"
 #include "support/number.h"
 
 namespace tama {
@@ -115,8 +116,8 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
     }
   }
   if (frontend::EndsWithChar(w, kw::kNo)) {
-    THashNode* base = words.Find(w.substr(0, w.size() - kw::kNo.size()), false);
-    if (base) return ItemAccess(base, p);
+    if (THashNodeRef base = words.FindRef(w.substr(0, w.size() - kw::kNo.size()), false))
+      return ItemAccess(std::move(base), p);
   }
   const THashNodeRef* slot = words.FindSlot(w, false);
   if (!slot) {
@@ -149,7 +150,7 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
       return Sore().Value();
     }
     case wkVariable: {
-      if (*p == '#') return ElementAccess(*node, p);
+      if (*p == '#') return ElementAccess(node, p);
       curTag = node->Tag;
       return node->Value();
     }
@@ -392,8 +393,12 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
         // reported at the call, with the cursor back where the call stands
         if (!surplus.empty()) Raise(surplus);
         UnwindIfStopped(*this);
-      } else {
+      } else if (word->Kind == wkDllFunction) {
         Raise("\"" + word->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
+      } else {
+        // the argument list ran program code that made the word something
+        // that cannot be called
+        Raise("未定義のラベル\"" + word->Name + "\"に、ジャンプしようとしました。");
       }
     } catch (...) {
       positional = savedPositional;
@@ -413,155 +418,208 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
   return result;
 }
 
-void TTamaBase::ParseArgumentList(std::string_view innerText) {
-  TZText z(innerText);
-  const char* p = z.begin();
-  // a value read as an argument goes on as a value, never as program text
-  auto pushValue = [&](std::string v) { args.Push(curTag == kTagNumber ? std::move(v) : QuoteValue(v)); };
-  // True while the argument pushed last may still go on: a literal, an
-  // element or a parenthesised part that an operator follows continues the
-  // same argument; a comma or a line break ends it.
-  bool open = false;
-  auto afterPart = [&] {
-    const char* s = p;
-    SkipBlanks(p);
-    open = true;
-    for (const char* q = s; q < p; ++q)
-      if (*q == ',' || *q == '\xA4') open = false;
-  };
-  while (*p) {
-    std::string word(ReadWord(p));
-    char c = *p;
-    if (c == '\xA4') c = ',';
-    if (c == ' ' || c == '\t') {
-      // blanks after a word: an operator may follow ("A + 1"), or the next argument
-      SkipSpaces(p);
-      c = *p;
-      if (c == '\xA4') c = ',';
-      if (c != 0 && c != ',' && c != '\r' && c != '\n' && !sjis::IsOperator(c)) {
-        if (!word.empty()) args.Push(std::move(word));
-        open = false;
+namespace {
+
+// Reads the argument list of a call written with parentheses and pushes one
+// item per argument. The list is read word by word; the byte after a word
+// tells what the argument is:
+//   the end, a line break, a comma, or blanks and then another argument:
+//     the word as written (the callee evaluates it);
+//   a literal: the literal as written;
+//   "#": an element of the word's table, evaluated;
+//   "(": a call of the word, the word with its parenthesised text, or (with
+//     no word before it) a parenthesised value;
+//   an operator: an expression up to the next comma or line break, or a chain
+//     joined with "&", evaluated.
+// A literal, an element or a parenthesised part that an operator follows is
+// that operator's left operand: the argument goes on. Whatever is evaluated
+// goes on as a value, never as program text again.
+class TArgumentListReader {
+ public:
+  TArgumentListReader(TTamaBase& t, std::string_view inner) : t_(t), text_(inner), p_(text_.begin()) {}
+
+  void Run() {
+    while (*p_) {
+      std::string word(ReadWord(p_));
+      char c = Peek();
+      if (c == ' ' || c == '\t') {
+        // blanks after a word: an operator may follow ("A + 1"), or the next argument
+        SkipSpaces(p_);
+        c = Peek();
+        if (c != 0 && c != ',' && c != '\r' && c != '\n' && !sjis::IsOperator(c)) {
+          PushWord(std::move(word));
+          continue;
+        }
+      }
+      switch (c) {
+        case 0:
+          PushWord(std::move(word));
+          return;
+        case '\r':
+        case '\n':
+          PushWord(std::move(word));
+          t_.LineBreakStep(p_, false);
+          continue;
+        case '"':
+        case '`':
+          PushWord(std::move(word));
+          t_.args.Push(t_.ReadLiteralChecked(p_));
+          EndPart();
+          continue;
+        case '#':
+          ReadElement(std::move(word));
+          continue;
+        case '(':
+          ReadParenthesised(std::move(word));
+          continue;
+        case ',':
+          t_.args.Push(std::move(word));  // an empty argument as well
+          ++p_;
+          open_ = false;
+          continue;
+        default:
+          break;
+      }
+      if (!sjis::IsOperator(*p_)) {
+        // a byte that starts no argument (":" or "?" for one)
+        PushWord(std::move(word));
+        ++p_;
         continue;
       }
+      ReadOperation(std::move(word));
     }
-    if (c == 0) {
-      if (!word.empty()) args.Push(std::move(word));
-      break;
-    }
-    if (c == '\r' || c == '\n') {
-      if (!word.empty()) args.Push(std::move(word));
-      LineBreakStep(p, false);
-      open = false;
-      continue;
-    }
-    if (c == '"' || c == '`') {
-      if (!word.empty()) args.Push(std::move(word));
-      args.Push(ReadLiteralChecked(p));
-      afterPart();
-      continue;
-    }
-    if (c == '#') {
-      std::string text = word;
-      const char* s = p;
-      ++p;
-      if (*p == '(')
-        ReadParenthesisedChecked(p);
-      else
-        ReadWord(p);
-      SkipSpaces(p);
-      if (*p == '#') {
-        ++p;
-        if (*p == '(')
-          ReadParenthesisedChecked(p);
-        else
-          ReadTerm(p);
-      }
-      text.append(s, p);
-      pushValue(EvaluateText(text));
-      afterPart();
-      continue;
-    }
-    if (c == '(') {
-      if (!word.empty()) {
-        const THashNodeRef* slot = words.FindSlot(word, true);
-        if (slot && IsCallable(slot->get())) {
-          THashNodeRef w = *slot;
-          CallWithParens(*w, p, true);
-        } else {
-          const char* s = p;
-          ReadParenthesisedChecked(p);
-          args.Push(word + std::string(s, p));
-        }
-      } else {
-        const char* s = p;
-        ReadParenthesisedChecked(p);
-        std::string v = EvaluateText(std::string_view(s, p - s));
-        if (*p && !sjis::IsDelimiter(*p)) v += ReadWord(p);
-        pushValue(std::move(v));
-      }
-      afterPart();
-      continue;
-    }
-    if (c == ',') {
-      args.Push(std::move(word));
-      ++p;
-      open = false;
-      continue;
-    }
-    if (!sjis::IsOperator(*p)) {
-      // a byte that starts no argument (":" or "?" for one)
-      if (!word.empty()) args.Push(std::move(word));
-      ++p;
-      open = false;
-      continue;
-    }
-    // an operator: the word, or the part pushed just before, is its left operand
-    if (word.empty() && open && !args.Empty()) {
-      word = args.Pop();
-      // a literal as the left operand: its value, not its quotes
-      if (!word.empty() && (word.front() == '`' || word.front() == '"')) word = QuoteValue(EvaluateText(word));
-    }
-    open = false;
-    if (!(*p == '&' && p[1] != '&')) {
-      const char* s = p;
-      while (*p && *p != ',' && *p != '\xA4' && *p != '\r' && *p != '\n') {
-        if (*p == '"' || *p == '`') {
-          ReadLiteralChecked(p);
-        } else if (*p == '(') {
-          ReadParenthesisedChecked(p);
-        } else {
-          p += sjis::CharLenZ(p);
-        }
-      }
-      std::string expr = word;
-      expr.append(s, p);
-      pushValue(EvaluateExpression(expr));
-      if (*p == ',' || *p == '\xA4') ++p;
-      continue;
-    }
-    std::string value;
-    if (word.size() >= 2 && word.front() == '`' && word.back() == '`') {
-      value = frontend::UnquoteValue(word);
-    } else if (!ResolveValue(word, value)) {
-      value = word;
-    }
-    while (*p == '&' && p[1] != '&') {
-      ++p;
-      SkipSpaces(p);
-      if (*p == '\r' || *p == '\n') {
-        // a line-final "&" joins the next line
-        LineBreakStep(p, false);
-        SkipSpaces(p);
-      }
-      value += ReadTerm(p);
-      SkipSpaces(p);
-    }
-    args.Push(QuoteValue(value));
-    afterPart();
   }
-}
 
-std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
+ private:
+  // The byte at the cursor, the Shift-JIS comma read as a comma.
+  char Peek() const { return *p_ == '\xA4' ? ',' : *p_; }
+
+  void PushWord(std::string word) {
+    if (!word.empty()) t_.args.Push(std::move(word));
+    open_ = false;
+  }
+
+  void PushValue(std::string v) { t_.args.Push(t_.curTag == kTagNumber ? std::move(v) : QuoteValue(v)); }
+
+  // After a literal, an element or a parenthesised part: the argument goes on
+  // when an operator follows, unless a comma came first.
+  void EndPart() {
+    const char* s = p_;
+    SkipBlanks(p_);
+    open_ = true;
+    for (const char* q = s; q < p_; ++q)
+      if (*q == ',' || *q == '\xA4') open_ = false;
+  }
+
+  // word#i or word#i#j; each index is a word or a parenthesised text, passed
+  // over here as written and read once, when the element is evaluated
+  void ReadElement(std::string word) {
+    std::string text = std::move(word);
+    const char* s = p_;
+    auto skipIndex = [&] {
+      ++p_;
+      if (*p_ == '(')
+        t_.ReadParenthesisedChecked(p_);
+      else
+        ReadWord(p_);
+    };
+    skipIndex();
+    SkipSpaces(p_);
+    if (*p_ == '#') skipIndex();
+    text.append(s, p_);
+    PushValue(t_.EvaluateText(text));
+    EndPart();
+  }
+
+  void ReadParenthesised(std::string word) {
+    const char* s = p_;
+    if (word.empty()) {
+      t_.ReadParenthesisedChecked(p_);
+      std::string v = t_.EvaluateText(std::string_view(s, p_ - s));
+      if (*p_ && !sjis::IsDelimiter(*p_)) v += ReadWord(p_);
+      PushValue(std::move(v));
+    } else if (const THashNodeRef* slot = t_.words.FindSlot(word, true); slot && IsCallable(slot->get())) {
+      THashNodeRef callee = *slot;
+      t_.CallWithParens(*callee, p_, true);
+    } else {
+      t_.ReadParenthesisedChecked(p_);
+      t_.args.Push(word + std::string(s, p_));
+    }
+    EndPart();
+  }
+
+  // An operator at the cursor: its left operand is the word, or else the part
+  // pushed just before when the argument goes on.
+  void ReadOperation(std::string left) {
+    if (left.empty() && open_ && !t_.args.Empty()) {
+      left = t_.args.Pop();
+      // a literal as the left operand: its value, not its quotes
+      if (!left.empty() && (left.front() == '`' || left.front() == '"')) left = QuoteValue(t_.EvaluateText(left));
+    }
+    open_ = false;
+    if (*p_ == '&' && p_[1] != '&')
+      ReadJoined(std::move(left));
+    else
+      ReadExpression(std::move(left));
+  }
+
+  // left op ... up to the next comma or line break (literals and parenthesised
+  // parts whole), evaluated as one expression.
+  void ReadExpression(std::string left) {
+    const char* s = p_;
+    while (*p_ && *p_ != ',' && *p_ != '\xA4' && *p_ != '\r' && *p_ != '\n') {
+      if (*p_ == '"' || *p_ == '`') {
+        t_.ReadLiteralChecked(p_);
+      } else if (*p_ == '(') {
+        t_.ReadParenthesisedChecked(p_);
+      } else {
+        p_ += sjis::CharLenZ(p_);
+      }
+    }
+    std::string expr = std::move(left);
+    expr.append(s, p_);
+    PushValue(t_.EvaluateExpression(expr));
+    if (*p_ == ',' || *p_ == '\xA4') ++p_;
+  }
+
+  // left & term & term ...: the left operand's value (a word naming a value
+  // stands for it) joined with the value of every term; a line-final "&"
+  // joins the next line.
+  void ReadJoined(std::string left) {
+    std::string value;
+    if (left.size() >= 2 && left.front() == '`' && left.back() == '`') {
+      value = frontend::UnquoteValue(left);
+    } else if (!t_.ResolveValue(left, value)) {
+      value = std::move(left);
+    }
+    while (*p_ == '&' && p_[1] != '&') {
+      ++p_;
+      SkipSpaces(p_);
+      if (*p_ == '\r' || *p_ == '\n') {
+        t_.LineBreakStep(p_, false);
+        SkipSpaces(p_);
+      }
+      value += t_.ReadTerm(p_);
+      SkipSpaces(p_);
+    }
+    t_.args.Push(QuoteValue(value));
+    EndPart();
+  }
+
+  TTamaBase& t_;
+  TZText text_;
+  const char* p_;
+  // true while the argument pushed last may still go on: a literal, an
+  // element or a parenthesised part that an operator follows continues it; a
+  // comma or a line break ends it
+  bool open_ = false;
+};
+
+}  // namespace
+
+void TTamaBase::ParseArgumentList(std::string_view inner) { TArgumentListReader(*this, inner).Run(); }
+
+std::string TTamaBase::ItemAccess(THashNodeRef base, const char*& p) {
   // the key: the next word (after the blank that follows の), or the text
   // inside the parentheses
   SkipBlanks(p);
@@ -571,39 +629,40 @@ std::string TTamaBase::ItemAccess(THashNode* base, const char*& p) {
   } else {
     key = ReadWord(p);
   }
+  // Evaluating the key may run program code (a label used as the key) that
+  // changes the very word being read; the word is then looked at again, as it
+  // is now, with the key already evaluated (it never runs twice).
+  bool keyEvaluated = false;
   for (int hops = 0; hops < 64; ++hops) {
     switch (base->Kind) {
       case wkVariable: {
-        THashNode* other = words.Find(base->Value(), false);
+        THashNodeRef other = words.FindRef(base->Value(), false);
         if (other && other->Kind != wkVariable) {
-          base = other;
+          base = std::move(other);
           continue;
         }
         std::string k = key;
-        if (THashNode* kw = words.Find(key, false)) k = kw->Value();
-        std::string_view v = base->Value();
+        if (!keyEvaluated)
+          if (const THashNode* kw = words.Find(key, false)) k = kw->Value();
         std::string result;
-        size_t i = 0;
-        while (i < v.size()) {
-          size_t j = i;
-          while (j < v.size() && v[j] != '\r' && v[j] != '\n') ++j;
-          std::string_view line = v.substr(i, j - i);
+        support::ForEachLine(base->Value(), [&](std::string_view line) {
           size_t eq = line.find('=');
-          if (eq != std::string_view::npos && SameKey(TrimControl(line.substr(0, eq)), k)) {
-            result = line.substr(eq + 1);
-            break;
-          }
-          if (j < v.size() && v[j] == '\r' && j + 1 < v.size() && v[j + 1] == '\n') ++j;
-          i = j + 1;
-        }
+          if (eq == std::string_view::npos || !SameKey(TrimControl(line.substr(0, eq)), k)) return true;
+          result = line.substr(eq + 1);
+          return false;
+        });
         curTag = kTagString;
         return result;
       }
       case wkHash: {
         if (!base->Dict)
           Raise("作成されていないハッシュ\"" + base->Name + "\"が、見つかりました。メモリが足りないか、バグの可能性があります。");
-        THashNode* item = base->Dict->Find(key, false);
-        if (!item) item = base->Dict->Find(EvaluateText(key), false);
+        THashNodeRef item = base->Dict->FindRef(key, false);
+        if (!item && !keyEvaluated) {
+          key = EvaluateText(key);
+          keyEvaluated = true;
+          continue;
+        }
         if (!item) {
           curTag = kTagString;
           return {};
@@ -645,9 +704,7 @@ const TCsvDb& TableOf(THashNode& var) {
 }
 }  // namespace
 
-std::string TTamaBase::ElementAccess(THashNode& varIn, const char*& p) {
-  THashNodeRef keep = words.FindRef(varIn.Name, false);
-  THashNode& var = keep ? *keep : varIn;
+std::string TTamaBase::ElementAccess(THashNodeRef var, const char*& p) {
   auto readIndex = [&]() -> int32_t {
     std::string text;
     if (*p == '(') {
@@ -668,14 +725,20 @@ std::string TTamaBase::ElementAccess(THashNode& varIn, const char*& p) {
     second = readIndex();
     two = true;
   }
-  const TCsvDb& table = TableOf(var);
+  // the indexes may have run program code: the element is read from the value
+  // the variable has now, and a word that is no variable any more has none
+  if (var->Kind != wkVariable) {
+    curTag = kTagString;
+    return {};
+  }
+  const TCsvDb& table = TableOf(*var);
   std::string result;
   if (!two) {
     if (const auto* row = table.Row(first)) result = row->size() == 1 ? (*row)[0] : table.RowText(first);
   } else if (first >= 0 && second >= 0) {
     result = table.GetCell(first, second);
   }
-  curTag = var.Tag;
+  curTag = var->Tag;
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "sjis/lcmap.h"
+#include "support/lines.h"
 #include "support/number.h"
 
 namespace tama {
@@ -90,8 +91,7 @@ std::optional<double> ParseDateTime(std::string_view text) {
       break;
     }
   }
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  text = support::TrimControl(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
     negative = text.front() == '-';

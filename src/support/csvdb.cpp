@@ -11,6 +11,7 @@
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
 #include "support/datetime_parse.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/wildcard.h"
 
@@ -35,12 +36,7 @@ std::string_view CutAtZero(std::string_view s) {
 
 inline bool IsCtl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
-std::string_view StripCtl(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsCtl(s[b])) ++b;
-  while (e > b && IsCtl(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
+std::string_view StripCtl(std::string_view s) { return support::TrimControl(s); }
 
 bool IsBlankCell(std::string_view s) {
   for (char c : s)
@@ -48,22 +44,8 @@ bool IsBlankCell(std::string_view s) {
   return true;
 }
 
-// Byte position of the first occurrence of t in s that begins at a character
-// boundary; npos when absent or when t is empty.
-size_t FindAtBoundary(std::string_view s, std::string_view t) {
-  if (t.empty() || t.size() > s.size()) return std::string_view::npos;
-  const size_t last = s.size() - t.size();
-  for (size_t i = 0; i <= last; i += sjis::CharLen(s, i)) {
-    if (s[i] == t[0] && std::memcmp(s.data() + i, t.data(), t.size()) == 0) return i;
-  }
-  return std::string_view::npos;
-}
-
-bool HasCharAtBoundary(std::string_view s, char c) {
-  for (size_t i = 0; i < s.size(); i += sjis::CharLen(s, i))
-    if (s[i] == c) return true;
-  return false;
-}
+using support::FindAtBoundary;
+using support::HasCharAtBoundary;
 
 // The number-reading rule for a cell: a text that is no number reads as 0,
 // and so does one that the rule refuses (a lone point, an overflow).

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sjis/lcmap.h"
+#include "support/lines.h"
 
 namespace tama {
 
@@ -165,8 +166,7 @@ double EncodeDateTime(int64_t days, double timeOfDay) {
 }
 
 std::optional<double> ReadDateTime(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  text = support::TrimControl(text);
   if (text.empty()) return std::nullopt;
   std::string folded;
   for (char c : text) {

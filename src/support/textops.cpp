@@ -5,6 +5,7 @@
 
 #include "sjis/sjis.h"
 #include "support/csvdb.h"
+#include "support/lines.h"
 
 namespace tama::textops {
 
@@ -38,12 +39,6 @@ bool IsHiragana(std::string_view s, size_t i) {
   return code >= 0x82A0 && code <= 0x833E;
 }
 
-std::string_view TrimControlBytes(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-  return s;
-}
-
 template <bool kUpper>
 std::string AsciiCase(std::string_view s) {
   std::string out(s);
@@ -66,17 +61,7 @@ std::string_view CharText(std::string_view s) {
   return z ? s.substr(0, static_cast<size_t>(static_cast<const char*>(z) - s.data())) : s;
 }
 
-size_t Find(std::string_view s, std::string_view what, size_t from) {
-  if (what.empty() || from > s.size()) return npos;
-  size_t b = from;  // always a character boundary
-  for (;;) {
-    const size_t q = s.find(what, b);
-    if (q == npos) return npos;
-    while (b < q) b += CharLen(s, b);
-    if (b == q) return q;
-    // q is a trail byte; b is the boundary right after it
-  }
-}
+size_t Find(std::string_view s, std::string_view what, size_t from) { return support::FindAtBoundary(s, what, from); }
 
 size_t CharCount(std::string_view s) { return sjis::CharCount(s); }
 
@@ -283,7 +268,7 @@ std::string Repeat(std::string_view s, int64_t n) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  s = TrimControlBytes(s);
+  s = support::TrimControl(s);
   size_t i = 0;
   while (i < s.size()) {
     const size_t len = BlankAt(s, i);
@@ -431,7 +416,7 @@ std::string SplitToLines(std::string_view s, std::string_view delim) {
 }
 
 std::string StripTags(std::string_view s) {
-  s = TrimControlBytes(s);
+  s = support::TrimControl(s);
   std::string out;
   out.reserve(s.size());
   bool inTag = false;

@@ -2,6 +2,7 @@
 
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
+#include "support/lines.h"
 
 #include <unordered_map>
 
@@ -195,21 +196,7 @@ void Serialize(Writer& w, const TMXmlNode& root) {
 
 // The text as string-list lines read back: CR, LF and CR LF end a line, and
 // every line is followed by CR LF.
-std::string NormalizeLines(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() + 2);
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == '\r' || c == '\n') {
-      out.append("\r\n");
-      if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-    } else {
-      out.push_back(c);
-    }
-  }
-  if (!out.empty() && !(s.back() == '\r' || s.back() == '\n')) out.append("\r\n");
-  return out;
-}
+std::string NormalizeLines(std::string_view s) { return LinesEndingCrLf(s); }
 
 std::string TextOfChildren(const TMXmlNode& n) {
   std::string s;
@@ -591,18 +578,9 @@ std::string XmlSetAttributes(const std::string& document, const std::string& pat
   TMXmlNodeList& attrs = e->Attributes();
   attrs.Clear();
   std::unordered_map<std::string, TMXmlNode*> by_name;  // lower-cased name -> attribute
-  std::string_view rest(lines);
-  while (!rest.empty()) {
-    size_t end = rest.find_first_of("\r\n");
-    std::string_view line = rest.substr(0, end);
-    if (end == std::string_view::npos) {
-      rest = {};
-    } else {
-      size_t skip = (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n') ? 2 : 1;
-      rest.remove_prefix(end + skip);
-    }
+  ForEachLine(lines, [&](std::string_view line) {
     // An empty line names no attribute.
-    if (line.empty()) continue;
+    if (line.empty()) return;
     size_t eq = line.find('=');
     std::string_view name = line.substr(0, eq);
     std::string_view value = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
@@ -612,7 +590,7 @@ std::string XmlSetAttributes(const std::string& document, const std::string& pat
     } else {
       slot = attrs.Add(std::make_unique<TMXmlNode>(kXmlAttribute, std::string(name), std::string(value)));
     }
-  }
+  });
   doc.rebuild = true;
   return doc.GetText();
 }

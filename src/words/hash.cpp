@@ -240,35 +240,14 @@ void THashNode::ReadNumber() const {
   if (i == v.size()) numberState_ |= kNumPlain;
 }
 
-std::string_view TrimControl(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-  return s;
-}
-
 void THash::LoadFromText(std::string_view text) {
-  size_t i = 0;
-  auto addLine = [&](std::string_view line) {
+  support::ForEachLine(text, [&](std::string_view line) {
     size_t eq = line.find('=');
     std::string key(TrimControl(eq == std::string_view::npos ? line : line.substr(0, eq)));
     std::string value(eq == std::string_view::npos ? std::string_view{} : line.substr(eq + 1));
     Add(std::make_shared<THashNode>(std::move(key), false, 0, std::move(value)));
-  };
-  if (text.empty()) return;
-  while (i <= text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    addLine(text.substr(i, j - i));
-    if (j >= text.size()) break;
-    if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-    if (i == text.size()) break;  // a final line break ends the last line
-  }
+  });
 }
-
-namespace {
-std::string_view TrimEnds(std::string_view s) { return TrimControl(s); }
-}  // namespace
 
 std::string THash::KeysText() const {
   std::string out;
@@ -276,7 +255,7 @@ std::string THash::KeysText() const {
     out += n.Name;
     out += "\r\n";
   });
-  return std::string(TrimEnds(out));
+  return std::string(TrimControl(out));
 }
 
 std::string THash::DumpText() const {
@@ -287,7 +266,7 @@ std::string THash::DumpText() const {
     out += n.Value();
     out += "\r\n";
   });
-  return std::string(TrimEnds(out));
+  return std::string(TrimControl(out));
 }
 
 std::vector<THashNodeRef> THash::Nodes() const {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/lines.h"
 #include "words/text.h"
 
 namespace tama {
@@ -192,6 +193,6 @@ class THash {
 };
 
 // Trims spaces and control characters (bytes <= 0x20) from both ends.
-std::string_view TrimControl(std::string_view s);
+using support::TrimControl;
 
 }  // namespace tama
