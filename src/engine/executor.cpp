@@ -120,6 +120,8 @@ void TTamaBase::RunProgram() {
             ErrorLog() += FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what());
           }
           ErrorStep(e);
+        } catch (const TSentenceLeft&) {
+          args.Clear();
         } catch (const std::exception& e) {
           ErrorStep(e);
         }
