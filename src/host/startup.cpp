@@ -64,9 +64,14 @@ std::string RealFolderOf(const std::string& file) {
 // An executable rather than a source text: an ELF image, or any file that
 // carries a container where an executable would.
 bool LooksExecutable(const std::string& path) {
+  if (!FileExists(path)) return false;  // a folder is no executable (nor a readable program)
   std::ifstream in(path, std::ios::binary);
   char head[4] = {};
-  if (!in.read(head, 4)) return false;
+  try {
+    if (!in.read(head, 4)) return false;
+  } catch (const std::ios_base::failure&) {
+    return false;
+  }
   if (std::memcmp(head, "\x7F" "ELF", 4) == 0) return true;
   support::TContainerPlace place;
   return support::ReadOverlay(path, place);
