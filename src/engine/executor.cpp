@@ -93,24 +93,29 @@ void TTamaBase::RunProgram() {
           break;
         }
         try {
-          if (frames.FrameCount() > 65535) Raise("実行が無限ループしている可能性があるので終了します。");
-          if (stopFlag) return;
-          if (cur == prev) {
-            // a step that did not move the cursor would fail forever, whether
-            // errors are ignored, shown or handled by a label that fails again:
-            // the run ends with the report
-            {
-              try {
-                Raise("特定できないシステムエラーです(ToT)");
-              } catch (const ETama& e) {
-                ErrorMessageWord().SetValue(e.what());
-              }
-              errorShown = true;
-              host.ShowErrorDialog(ErrorLog());
-              stopFlag = true;
-              StopCursor();
-              return;
+          // Two guards end the run with the report whether errors are shown,
+          // ignored or handled: too many frames (a label that calls itself
+          // fails again at every step, and so does an error label, which
+          // pops no frame), and a step that did not move the cursor (it would
+          // fail forever).
+          const char* guard = nullptr;
+          if (frames.FrameCount() > 65535)
+            guard = "実行が無限ループしている可能性があるので終了します。";
+          else if (stopFlag)
+            return;
+          else if (cur == prev)
+            guard = "特定できないシステムエラーです(ToT)";
+          if (guard) {
+            try {
+              Raise(guard);
+            } catch (const ETama& e) {
+              ErrorMessageWord().SetValue(e.what());
             }
+            errorShown = true;
+            host.ShowErrorDialog(ErrorLog());
+            stopFlag = true;
+            StopCursor();
+            return;
           }
           prev = cur;
           ExecuteSentence(cur);
