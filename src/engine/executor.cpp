@@ -66,7 +66,7 @@ void TTamaBase::RunProgram() {
       const char* prev = nullptr;
       bool restart = false;
       while (!restart) {
-        if (!cur) return;
+        if (!cur || BudgetSpent()) return;
         if (*cur == 0) {
           if (frames.FrameCount() == 0) {
             StopCursor();
@@ -74,6 +74,7 @@ void TTamaBase::RunProgram() {
           }
           bool resumed = false;
           while (frames.FrameCount() > 0) {
+            if (BudgetSpent()) return;
             try {
               CheckRunControl();
             } catch (const std::exception& e) {
