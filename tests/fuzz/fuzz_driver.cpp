@@ -338,7 +338,7 @@ int Fuzz(const TOptions& opt) {
   for (size_t i = 0; elapsed() < opt.seconds; ++i) {
     const bool seedRun = i < seeds;
     std::string input = seedRun ? pool[i] : mutator.Mutate(pool);
-    const bool goOn = !seedRun && mutator.Chance(30);
+    const bool goOn = !seedRun && mutator.Chance(50);
     TOutcome o = RunChild(input, sandbox, logPath, opt.budget, opt.timeout, goOn);
     ++runs;
     if (o.found) {
