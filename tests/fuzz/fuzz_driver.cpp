@@ -134,7 +134,11 @@ void EmptyFolder(const std::string& folder) {
 
 class TMutator {
  public:
-  TMutator(uint64_t seed, std::vector<std::string> words) : rng_(seed), words_(std::move(words)) {}
+  TMutator(uint64_t seed, std::vector<std::string> words) : rng_(seed), words_(std::move(words)) {
+    for (const TCommandFamily& f : AllCommandFamilies())
+      for (size_t i = 0; i < f.count; ++i)
+        if (f.defs[i].handler) commands_.push_back(&f.defs[i]);
+  }
 
   size_t Below(size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(rng_) : 0; }
   bool Chance(unsigned percent) { return Below(100) < percent; }
@@ -152,7 +156,11 @@ class TMutator {
 
   void Once(std::string& s, const std::vector<std::string>& pool) {
     const size_t at = Below(s.size() + 1);
-    switch (Below(9)) {
+    switch (Below(11)) {
+      case 9:
+      case 10:  // a sentence of a built command with odd arguments
+        s.insert(at, Sentence());
+        break;
       case 0:  // a bit
         if (!s.empty()) s[Below(s.size())] ^= static_cast<char>(1u << Below(8));
         break;
@@ -200,8 +208,40 @@ class TMutator {
     }
   }
 
+  // "value particle, ... command" for a command that has a handler, its
+  // slots filled from values that commands find hard.
+  std::string Sentence() {
+    static const char* const kValues[] = {
+        "「」", "「abc」", "「あいう」", "0", "-1", "1", "2147483647", "-2147483648", "4294967296",
+        "99999999999999999999", "1.5", "-0.5", "1e400", "$FFFFFFFF", "「1,2,3\r\n4,5,6」", "「a=1\r\nb=2」",
+        "「\"x\",\"y\r\nz\"」", "それ", "回数", "A", "B", "「A」", "「*」", "「?」", "「.」", "「x.txt」",
+        "「sub/x.txt」", "「{それ}」", "「\\」", "「%s%d%」", "「<a b=\"1\">t</a>」", "「ｶﾞｷﾞ」", "「漢字」",
+        "(1+)", "「\x82」", "「\xFA\x40」", "「2000/02/30」", "「25:61:61」", "「#」", "「[」", "「(」",
+        "「m/(a*)*b/」", "「s/a/$1$99/g」", "「tr/a-z/A-Z/」",
+    };
+    const TCommandDef* d = commands_[Below(commands_.size())];
+    std::string out;
+    std::string_view pattern = d->pattern;
+    while (!pattern.empty()) {
+      size_t comma = pattern.find(',');
+      std::string_view slot = pattern.substr(0, comma);
+      if (!slot.empty() && slot.front() == '?') slot.remove_prefix(1);
+      if (!Chance(10)) {
+        out += kValues[Below(std::size(kValues))];
+        out += slot;
+        out += "、";
+      }
+      if (comma == std::string_view::npos) break;
+      pattern.remove_prefix(comma + 1);
+    }
+    out += d->name;
+    out += "\r\n";
+    return out;
+  }
+
   std::mt19937_64 rng_;
   std::vector<std::string> words_;
+  std::vector<const TCommandDef*> commands_;
 };
 
 // The words that mutations put in: every command name, and the particles,
@@ -245,6 +285,8 @@ std::string FirstFaultLine(const std::string& log) {
 TOutcome RunChild(const std::string& input, const std::string& sandbox, const std::string& logPath,
                   uint64_t budget, unsigned timeout, bool goOn) {
   std::fflush(nullptr);
+  std::error_code ec;
+  fs::create_directories(sandbox, ec);  // a program may have removed it (フォルダ削除 of ".")
   pid_t pid = fork();
   if (pid < 0) {
     std::perror("fork");
