@@ -77,6 +77,8 @@ void TTamaBase::RunProgram() {
             if (BudgetSpent()) return;
             try {
               CheckRunControl();
+            } catch (const TSentenceLeft&) {
+              args.Clear();  // a loop condition that moved the cursor
             } catch (const std::exception& e) {
               ErrorStep(e);
             }

@@ -269,7 +269,8 @@ std::vector<std::string> LanguageWords() {
 struct TOutcome {
   bool found = false;
   bool hang = false;
-  std::string kind;  // the first line that names the fault
+  bool memory = false;  // the program asked for more memory than the machine gives
+  std::string kind;     // the first line that names the fault
 };
 
 std::string FirstFaultLine(const std::string& log) {
@@ -321,6 +322,15 @@ TOutcome RunChild(const std::string& input, const std::string& sandbox, const st
     o.kind = "hang: still running after the step budget and the time limit";
   } else {
     o.kind = FirstFaultLine(log);
+    // AddressSanitizer's operator new reports a failed allocation instead of
+    // throwing std::bad_alloc (which the run-time turns into an error of the
+    // program): a text as long as the language allows (2 GiB) is no fault
+    if (o.kind.find("AddressSanitizer: out-of-memory") != std::string::npos ||
+        o.kind.find("AddressSanitizer: allocation-size-too-big") != std::string::npos) {
+      o.found = false;
+      o.memory = true;
+      return o;
+    }
     if (o.kind.empty())
       o.kind = WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
                                    : "exit status " + std::to_string(WEXITSTATUS(status));
@@ -374,7 +384,7 @@ int Fuzz(const TOptions& opt) {
   const double start = now();
   auto elapsed = [&] { return now() - start; };
   std::map<std::string, int> kinds;  // fault line -> inputs found with it
-  uint64_t runs = 0;
+  uint64_t runs = 0, memoryRuns = 0;
   double lastReport = 0;
   // the seeds first, unchanged, then mutations
   for (size_t i = 0; elapsed() < opt.seconds; ++i) {
@@ -383,6 +393,7 @@ int Fuzz(const TOptions& opt) {
     const bool goOn = !seedRun && mutator.Chance(50);
     TOutcome o = RunChild(input, sandbox, logPath, opt.budget, opt.timeout, goOn);
     ++runs;
+    if (o.memory) ++memoryRuns;
     if (o.found) {
       const int n = ++kinds[o.kind];
       if (n <= 3) {
@@ -404,7 +415,8 @@ int Fuzz(const TOptions& opt) {
     }
   }
   fs::remove_all(base, ec);
-  std::printf("%llu runs in %.0f s; %zu kinds of finding\n", static_cast<unsigned long long>(runs), elapsed(),
+  std::printf("%llu runs in %.0f s (%llu asked for more memory than there is); %zu kinds of finding\n",
+              static_cast<unsigned long long>(runs), elapsed(), static_cast<unsigned long long>(memoryRuns),
               kinds.size());
   for (const auto& [kind, n] : kinds) std::printf("  %4d x %s\n", n, kind.c_str());
   return kinds.empty() ? 0 : 1;
