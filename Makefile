@@ -9,7 +9,7 @@ export CCACHE_NOHASHDIR := 1
 
 DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc
 
-.PHONY: deps build build-asan run test test-asan bench clean
+.PHONY: deps build build-asan run test test-asan bench fuzz clean
 
 deps:
 	@missing=""; for p in $(DEBS); do \
@@ -42,6 +42,13 @@ test: build build-asan
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The fuzz driver under AddressSanitizer+UBSan, seeded with the program tests;
+# findings (inputs and their reports) go to $(ASAN_BUILD)/fuzz-findings.
+FUZZ_SECONDS ?= 180
+fuzz: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target tamakazu_fuzz
+	$(ASAN_BUILD)/tamakazu_fuzz --seconds $(FUZZ_SECONDS) --out $(ASAN_BUILD)/fuzz-findings tests/programs
 
 bench: build
 	bench/run.sh $(BUILD)/tamakazu

@@ -3,7 +3,13 @@
 from the language reference (Markdown) and write it as tab-separated lines
 (UTF-8).
 
-Usage: tools/extract_vocabulary.py REFERENCE.md > tests/data/vocabulary.tsv
+Usage: tools/extract_vocabulary.py REFERENCE.md [COMMANDS_DIR] > tests/data/vocabulary.tsv
+
+The reference's command index groups the command names (a row per family,
+aliases joined by "／"). Each row is named by the family of the registration
+tables in COMMANDS_DIR (default: src/commands beside this tool) that holds its
+names, and its patterns are read from the chapter of the reference that
+describes most of those names; the index row itself gives only the names.
 
 Output lines:
   <family>  <name>  <pattern>                       one per command name
@@ -11,36 +17,48 @@ Output lines:
   sysword   <name>  <access>  <initial>  <typetext> one per system word
   property  <index> <name>                          the property names of GUI objects
 The initial value of a word computed at start-up is written as COMPUTED.
-Warnings (names whose pattern was not found in their family's chapter) go to
-stderr; the script exits non-zero when the counts are not those announced.
+Warnings (names whose pattern was not found in their family's chapter, names
+of a row that the tables file under another family) go to stderr; the script
+exits non-zero when the counts are not those announced or a row has no family.
 """
+import collections
+import os
 import re
 import sys
-
-# Chapter number -> family name used in the tables of src/commands/.
-FAMILIES = {
-    "4.3": "wordtable", "4.4": "control", "4.6": "errors",
-    "5.1": "strings", "5.2": "conversion", "5.3": "numeric", "5.4": "tables",
-    "5.5": "files", "5.6": "datetime", "5.7": "dialogs", "5.8": "system",
-    "5.9": "dll", "5.10": "network", "5.11": "archive", "5.12": "office",
-    "5.13": "drawing", "5.14": "sound", "6.1": "gui_objects",
-    "6.2": "mainwindow", "6.4": "widgets", "7.1": "debug", "8.3": "xml",
-}
 
 NO_ARGS = {"(none)", "(no arguments)", "(no slot)", "—", "-", ""}
 
 
 def split_chapters(text):
-    chapters = {}
-    current = None
+    """The chapters of the reference: (heading, lines) for every top-level
+    heading, in order."""
+    chapters = []
     for line in text.splitlines():
-        m = re.match(r"^# Part (\d+\.\d+):", line)
-        if m:
-            current = m.group(1)
-            chapters[current] = []
-        elif current:
-            chapters[current].append(line)
+        if line.startswith("# "):
+            chapters.append((line[2:].strip(), []))
+        elif chapters:
+            chapters[-1][1].append(line)
     return chapters
+
+
+def registered_families(folder):
+    """Command name -> family name, from the registration tables
+    (static const TCommandFamily kFamily = {"NAME", kDefs, ...}) of the C++
+    sources in the folder: every {"name", "pattern", id, handler} row of the
+    file's kDefs belongs to the file's family."""
+    family_of = {}
+    for entry in sorted(os.listdir(folder)):
+        if not entry.endswith(".cpp"):
+            continue
+        with open(os.path.join(folder, entry), encoding="utf-8") as f:
+            source = f.read()
+        fam = re.search(r'TCommandFamily\s+kFamily\s*=\s*\{\s*"([^"]+)"', source)
+        defs = re.search(r"TCommandDef\s+kDefs\[\]\s*=\s*\{(.*?)\n\};", source, re.S)
+        if not fam or not defs:
+            continue
+        for m in re.finditer(r'\{\s*"((?:[^"\\]|\\.)*)"\s*,', defs.group(1)):
+            family_of.setdefault(m.group(1), fam.group(1))
+    return family_of
 
 
 def cells(line):
@@ -178,11 +196,13 @@ def patterns_from_prose(lines):
 
 
 def command_index(lines):
+    """The rows of the command index (the table with the columns Family,
+    Commands and Names): (family title, number of commands, alias groups)."""
     families = []
     in_table = False
     for line in lines:
         row = cells(line)
-        if row and row[0] == "Part" and row[1] == "Family":
+        if row and len(row) >= 3 and row[-3:-1] == ["Family", "Commands"] and row[-1].startswith("Names"):
             in_table = True
             continue
         if in_table:
@@ -190,9 +210,9 @@ def command_index(lines):
                 if families and not line.strip().startswith("|"):
                     break
                 continue
-            part, _, count, names = row
+            title, count, names = row[-3:]
             groups = [g.split("／") for g in names.split("、")]
-            families.append((part, int(count), groups))
+            families.append((title, int(count), groups))
     return families
 
 
@@ -240,35 +260,57 @@ def property_names(lines):
     return names
 
 
+def chapter_patterns(lines):
+    """Name -> pattern, from every form a chapter gives patterns in."""
+    found = {}
+    for source in (patterns_from_name_tables(lines),
+                   patterns_from_pattern_column(lines),
+                   patterns_from_prose(lines)):
+        for k, v in source.items():
+            if found.setdefault(k, v) != v:
+                print(f"{k} has the patterns {found[k]!r} and {v!r}", file=sys.stderr)
+    return found
+
+
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: extract_vocabulary.py REFERENCE.md")
+    if len(sys.argv) not in (2, 3):
+        sys.exit("usage: extract_vocabulary.py REFERENCE.md [COMMANDS_DIR]")
+    commands_dir = sys.argv[2] if len(sys.argv) == 3 else os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "src", "commands")
     with open(sys.argv[1], encoding="utf-8") as f:
         chapters = split_chapters(f.read())
+    all_lines = [line for _, lines in chapters for line in lines]
+    family_of = registered_families(commands_dir)
+    patterns = [(heading, chapter_patterns(lines)) for heading, lines in chapters]
 
     out = []
     ok = True
-    index = command_index(chapters["4.3"])
+    index = command_index(all_lines)
     total_names = 0
     total_commands = 0
-    for part, count, groups in index:
-        family = FAMILIES[part]
-        lines = chapters[part]
-        found = {}
-        for source in (patterns_from_name_tables(lines),
-                       patterns_from_pattern_column(lines),
-                       patterns_from_prose(lines)):
-            for k, v in source.items():
-                if found.setdefault(k, v) != v:
-                    print(f"{part}: {k} has the patterns {found[k]!r} and {v!r}",
-                          file=sys.stderr)
+    for title, count, groups in index:
+        names = [name for group in groups for name in group]
+        # the family: the one of the registration tables that holds the names
+        votes = collections.Counter(family_of[n] for n in names if n in family_of)
+        if not votes:
+            print(f"{title}: none of its names is registered", file=sys.stderr)
+            ok = False
+            continue
+        family = votes.most_common(1)[0][0]
+        for n in names:
+            if n not in family_of:
+                print(f"{title}: {n} is not registered", file=sys.stderr)
+            elif family_of[n] != family:
+                print(f"{title}: {n} is registered in {family_of[n]}, not {family}", file=sys.stderr)
+        # the chapter: the one that gives the patterns of most of the names
+        heading, found = max(patterns, key=lambda hp: sum(n in hp[1] for n in names))
         if len(groups) != count:
-            print(f"{part}: {len(groups)} commands, announced {count}", file=sys.stderr)
+            print(f"{title}: {len(groups)} commands, announced {count}", file=sys.stderr)
             ok = False
         for group in groups:
             for name in group:
                 if name not in found:
-                    print(f"{part}: no pattern for {name}; taken as none", file=sys.stderr)
+                    print(f"{heading}: no pattern for {name}; taken as none", file=sys.stderr)
                 out.append(f"{family}\t{name}\t{found.get(name, '')}")
             if len(group) > 1:
                 out.append("alias\t" + "\t".join(group))
@@ -278,14 +320,14 @@ def main():
         print(f"{total_names} names, {total_commands} commands", file=sys.stderr)
         ok = False
 
-    words = system_words(chapters["4.3"])
+    words = system_words(all_lines)
     if len(words) != 124:
         print(f"{len(words)} system words", file=sys.stderr)
         ok = False
     for name, access, initial, typetext in words:
         out.append(f"sysword\t{name}\t{access}\t{initial}\t{typetext}")
 
-    props = property_names(chapters["6.3"])
+    props = property_names(all_lines)
     if [i for i, _ in props] != list(range(57)):
         print("property table is not numbered 0..56", file=sys.stderr)
         ok = False

@@ -6,6 +6,7 @@
 #include "frontend/scanner.h"
 #include "engine/flow.h"
 #include "engine/plan.h"
+#include "engine/runstop.h"
 #include "engine/tama.h"
 #include "support/number.h"
 
@@ -125,7 +126,19 @@ int LineOfPosition(const char* p) {
 void TTamaBase::ReadBlock(TRunControl& f, const char*& p) {
   SkipBlanks(p);
   if (*p == '\r' || *p == '\n') {
-    LineBreakStep(p, true);
+    const bool continued = p[-1] == ',';
+    LineBreakStep(p, false);
+    if (!continued) {
+      // the items left before the line break run as a sentence; one that
+      // ends the run or moves the cursor (戻る, 飛ぶ) leaves no block to read
+      const char* after = p;
+      const TTextRef text = curText;
+      ExecutePending();
+      if (p != after || curText != text) {
+        UnwindIfStopped(*this);
+        throw TSentenceLeft{};
+      }
+    }
     SkipBlanks(p);
   }
   f.savedFileName = programFileName;

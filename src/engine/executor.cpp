@@ -68,7 +68,7 @@ void TTamaBase::RunProgram() {
       const char* prev = nullptr;
       bool restart = false;
       while (!restart) {
-        if (!cur) return;
+        if (!cur || BudgetSpent()) return;
         if (*cur == 0) {
           if (frames.FrameCount() == 0) {
             StopCursor();
@@ -76,8 +76,11 @@ void TTamaBase::RunProgram() {
           }
           bool resumed = false;
           while (frames.FrameCount() > 0) {
+            if (BudgetSpent()) return;
             try {
               CheckRunControl();
+            } catch (const TSentenceLeft&) {
+              args.Clear();  // a loop condition that moved the cursor
             } catch (const std::exception& e) {
               ErrorStep(e);
             }
@@ -95,24 +98,29 @@ void TTamaBase::RunProgram() {
           break;
         }
         try {
-          if (frames.FrameCount() > 65535) Raise("実行が無限ループしている可能性があるので終了します。");
-          if (stopFlag) return;
-          if (cur == prev) {
-            // a step that did not move the cursor would fail forever, whether
-            // errors are ignored, shown or handled by a label that fails again:
-            // the run ends with the report
-            {
-              try {
-                Raise("特定できないシステムエラーです(ToT)");
-              } catch (const ETama& e) {
-                ErrorMessageWord().SetValue(e.what());
-              }
-              errorShown = true;
-              host.ShowErrorDialog(errorLog.Text());
-              stopFlag = true;
-              StopCursor();
-              return;
+          // Two guards end the run with the report whether errors are shown,
+          // ignored or handled: too many frames (a label that calls itself
+          // fails again at every step, and so does an error label, which
+          // pops no frame), and a step that did not move the cursor (it would
+          // fail forever).
+          const char* guard = nullptr;
+          if (frames.FrameCount() > 65535)
+            guard = "実行が無限ループしている可能性があるので終了します。";
+          else if (stopFlag)
+            return;
+          else if (cur == prev)
+            guard = "特定できないシステムエラーです(ToT)";
+          if (guard) {
+            try {
+              Raise(guard);
+            } catch (const ETama& e) {
+              ErrorMessageWord().SetValue(e.what());
             }
+            errorShown = true;
+            host.ShowErrorDialog(errorLog.Text());
+            stopFlag = true;
+            StopCursor();
+            return;
           }
           prev = cur;
           ExecuteSentence(cur);
@@ -122,6 +130,8 @@ void TTamaBase::RunProgram() {
             errorLog.Append(FormatErrorLine(std::string("プログラムで不正な操作がありました。") + e.what()));
           }
           ErrorStep(e);
+        } catch (const TSentenceLeft&) {
+          args.Clear();
         } catch (const std::exception& e) {
           ErrorStep(e);
         }

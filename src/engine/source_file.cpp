@@ -1,5 +1,7 @@
 #include "engine/source_file.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -9,9 +11,17 @@
 namespace tama {
 
 TSourceRead ReadSourceFile(const std::string& nativePath, std::string& out, int* badLine) {
+  // a folder opens as a stream but fails at the first read
+  struct stat st;
+  if (stat(nativePath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return TSourceRead::kMissing;
   std::ifstream in(nativePath, std::ios::binary);
   if (!in) return TSourceRead::kMissing;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return TSourceRead::kMissing;  // a read error of the file system
+  }
   if (in.bad()) return TSourceRead::kMissing;
   if (sjis::LooksLikeUtf8Source(bytes)) {
     std::string_view body = bytes;

@@ -107,6 +107,16 @@ class TTamaBase {
   uint64_t handlerMark = 0;     // sentencesDone when the error handler was entered last
   bool handlerEntered = false;
   bool errorShown = false;  // the error dialog was shown in this run
+  // A limit on the steps of the run loop (0: none); a run that reaches it
+  // stops as one whose stop flag is set. The fuzz driver ends loops with it.
+  uint64_t stepBudget = 0;
+  uint64_t stepsRun = 0;
+  bool BudgetSpent() {
+    if (!stepBudget || ++stepsRun <= stepBudget) return false;
+    stopFlag = true;
+    StopCursor();
+    return true;
+  }
   THashNodeRef terminationHandler;
 
   // ---- commands ----

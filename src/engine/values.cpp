@@ -132,7 +132,9 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
         TStack pending;
         pending.Swap(args);  // a command used as a value takes no items of the sentence around it
         try {
+          const TPos before = Here();
           CallCommand(*node);
+          LeaveIfMoved(*this, before);
         } catch (...) {
           pending.Swap(args);
           throw;
@@ -361,7 +363,9 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     positional = true;
     try {
       if (word->Kind == wkCommand) {
+        const TPos before = Here();
         CallCommand(*word);
+        LeaveIfMoved(*this, before);
         positional = savedPositional;
         if (!args.Empty()) {
           std::string msg = SurplusMessage(word->Name, args);

@@ -64,9 +64,14 @@ std::string RealFolderOf(const std::string& file) {
 // An executable rather than a source text: an ELF image, or any file that
 // carries a container where an executable would.
 bool LooksExecutable(const std::string& path) {
+  if (!FileExists(path)) return false;  // a folder is no executable (nor a readable program)
   std::ifstream in(path, std::ios::binary);
   char head[4] = {};
-  if (!in.read(head, 4)) return false;
+  try {
+    if (!in.read(head, 4)) return false;
+  } catch (const std::ios_base::failure&) {
+    return false;
+  }
   if (std::memcmp(head, "\x7F" "ELF", 4) == 0) return true;
   support::TContainerPlace place;
   return support::ReadOverlay(path, place);
@@ -106,10 +111,6 @@ int Pack(const std::string& self, const std::vector<std::string>& args) {
   return 0;
 }
 
-struct TStart {
-  std::string startFile;  // UTF-8 path of the program file
-};
-
 void Usage() {
   std::printf(
       "usage: tamakazu [options] [program.tmk] [arguments...]\n"
@@ -126,14 +127,19 @@ void Usage() {
       "  --version, --help\n");
 }
 
-}  // namespace
-
-int Main(int argc, char** argv) {
-  THeadlessHost host;
-  std::vector<std::string> argsUtf8;
+// The run-time's own options, which begin with "--": they are taken out of
+// the arguments, so that the program's command line keeps its indices.
+struct TOwnOptions {
+  bool normalize = false;     // --normalize FILE: print the canonical text
   std::string normalizeFile;
-  bool normalize = false;
-  argsUtf8.push_back(SelfPath(argc > 0 ? argv[0] : nullptr));
+};
+
+// Takes the run-time's own options out of the command line; args receives the
+// run-time's path and the other arguments. Returns the exit status when an
+// option ends the process at once (--version, --help, --pack, an unknown
+// option), else -1.
+int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOptions& own) {
+  args.push_back(SelfPath(argc > 0 ? argv[0] : nullptr));
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a.rfind("--", 0) == 0) {
@@ -148,55 +154,125 @@ int Main(int argc, char** argv) {
       }
       if (a == "--pack") {
         std::vector<std::string> rest(argv + i + 1, argv + argc);
-        return Pack(argsUtf8[0], rest);
+        return Pack(args[0], rest);
       }
       if (a == "--normalize") {
-        normalize = true;
-        if (i + 1 < argc) normalizeFile = argv[++i];
+        own.normalize = true;
+        if (i + 1 < argc) own.normalizeFile = argv[++i];
         continue;
       }
       std::fprintf(stderr, "tamakazu: unknown option %s\n", a.c_str());
       return 2;
     }
-    argsUtf8.push_back(std::move(a));
+    args.push_back(std::move(a));
+  }
+  return -1;
+}
+
+// The interpreter state before a program is chosen: the run-time's path, the
+// command line and the command handlers.
+void PrepareState(TTamaBase& tama, const std::vector<std::string>& args,
+                  const std::vector<const TCommandFamily*>& families) {
+  tama.runtimePath = ToSjis(args[0]);
+  for (const auto& a : args) tama.commandLine.push_back(ToSjis(a));
+  tama.SetHandlers(families);
+}
+
+// Choosing the program and loading its text: the container in the
+// run-time's own file, else the command line, else the default file next to
+// the run-time.
+class TStartup {
+ public:
+  TStartup(TTamaBase& tama, const std::vector<std::string>& args) : tama_(tama), args_(args) {}
+
+  // Chooses the program. Returns the exit status when the start ends here
+  // (no program, a broken container, a failed option), else -1.
+  int ChooseProgram() {
+    try {
+      ownContainer_ = LoadPackedProgram(tama_, args_[0], args_.size() > 1 ? args_[1] : std::string());
+      if (ownContainer_) return -1;  // the command line is not looked at
+      if (args_.size() == 1) {
+        LoadDefaultProgram();
+      } else {
+        if (!ParseCommandLine()) return 1;
+        if (startFile_.empty()) LoadDefaultProgram();
+      }
+      if (startFile_.empty()) return 0;  // no program at all: nothing to run
+      return TakeExecutable();
+    } catch (const ETama& e) {
+      PrintError(e.what());
+      return 1;
+    }
   }
 
-  TTamaBase tama(host);
-  tama.runtimePath = ToSjis(argsUtf8[0]);
-  for (const auto& a : argsUtf8) tama.commandLine.push_back(ToSjis(a));
+  // The program named for --normalize.
+  void SetStartFile(std::string file) { startFile_ = std::move(file); }
 
-  std::vector<const TCommandFamily*> families;
-  for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
-  tama.SetHandlers(families);
+  // The file the program comes from: the run-time itself when it carries the
+  // program, else the start file.
+  const std::string& ProgramFile() const { return ownContainer_ ? args_[0] : startFile_; }
 
-  // ---- choosing the program ----
-  std::string startFile;
-  bool parsed = false;
-  auto parseCommandLine = [&]() -> bool {
-    for (size_t i = 1; i < argsUtf8.size(); ++i) {
-      const std::string& a = argsUtf8[i];
+  // Reads the start file (unless the program came packed) as the source
+  // text, every line ended by CR LF, and with changeFolder makes its folder
+  // the working folder. Returns the exit status when the file cannot be
+  // read, else -1.
+  int LoadStartFile(bool changeFolder) {
+    if (tama_.packedSource) return -1;
+    std::string text;
+    int badLine = 0;
+    if (!ReadProgramFile(startFile_, text, badLine)) {
+      PrintError("起動ファイル「" + ToSjis(startFile_) + "」が読込めません。");
+      return 1;
+    }
+    tama_.programFileName = ToSjis(startFile_);
+    if (badLine > 0) {
+      tama_.currentRow = badLine;
+      try {
+        tama_.Raise("Shift-JISで表せない文字があります。");
+      } catch (const ETama& e) {
+        PrintError(e.what());
+      }
+      return 1;
+    }
+    tama_.sourceText = JoinLinesCrLf(text);
+    if (changeFolder) {
+      size_t slash = startFile_.rfind('/');
+      if (slash != std::string::npos) {
+        std::string folder = slash == 0 ? "/" : startFile_.substr(0, slash);
+        if (chdir(folder.c_str()) != 0) PrintError("起動ファイル「" + ToSjis(startFile_) + "」が読込めません。");
+      }
+    }
+    return -1;
+  }
+
+ private:
+  // The options of the command line (case-sensitive); the first argument
+  // that is no option names the program. False when an option fails.
+  bool ParseCommandLine() {
+    for (size_t i = 1; i < args_.size(); ++i) {
+      const std::string& a = args_[i];
       if (a.empty() || a[0] != '-') {
-        if (startFile.empty()) startFile = a;
+        if (startFile_.empty()) startFile_ = a;
       } else if (a == "-debug") {
-        tama.debugFlag = true;
+        tama_.debugFlag = true;
       } else if (a == "-linestop") {
-        tama.lineStop = true;
+        tama_.lineStop = true;
       } else if (a == "-runtime") {
-        if (i + 1 < argsUtf8.size()) {
-          startFile = argsUtf8[++i];
-          if (!LoadPackedProgram(tama, startFile)) {
+        if (i + 1 < args_.size()) {
+          startFile_ = args_[++i];
+          if (!LoadPackedProgram(tama_, startFile_)) {
             PrintError("指定されたプログラムファイルは壊れています。");
-            tama.runtimeMode = true;
+            tama_.runtimeMode = true;
             return false;
           }
         }
-        tama.runtimeMode = true;
+        tama_.runtimeMode = true;
       } else if (a == "-resource") {
-        if (i + 1 < argsUtf8.size()) {
-          std::string file = argsUtf8[++i];
-          if (!OpenResource(tama, file)) {
+        if (i + 1 < args_.size()) {
+          std::string file = args_[++i];
+          if (!OpenResource(tama_, file)) {
             try {
-              tama.Raise("リソースファイルの取り込みに失敗しました。");
+              tama_.Raise("リソースファイルの取り込みに失敗しました。");
             } catch (const ETama& e) {
               PrintError(e.what());
               return false;
@@ -204,112 +280,101 @@ int Main(int argc, char** argv) {
           }
         }
       } else if (a == "-security") {
-        if (i + 1 < argsUtf8.size()) {
-          std::string level = argsUtf8[++i];
+        if (i + 1 < args_.size()) {
+          std::string level = args_[++i];
           for (char& c : level) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-          if (level == "low") tama.securityLevel = 0;
-          else if (level == "mid") tama.securityLevel = 1;
-          else if (level == "high") tama.securityLevel = 2;
+          if (level == "low") tama_.securityLevel = 0;
+          else if (level == "mid") tama_.securityLevel = 1;
+          else if (level == "high") tama_.securityLevel = 2;
         }
       }
     }
-    parsed = true;
     return true;
-  };
-  auto loadDefault = [&] {
-    std::string self = argsUtf8[0];
+  }
+
+  // The file next to the run-time with its name and the extension ".tmk".
+  void LoadDefaultProgram() {
+    const std::string& self = args_[0];
     size_t slash = self.rfind('/');
     size_t dot = self.rfind('.');
     std::string name = (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ? self.substr(0, dot) : self;
     name += ".tmk";
     if (FileExists(name)) {
-      startFile = name;
-      tama.defaultFile = true;
+      startFile_ = name;
+      tama_.defaultFile = true;
     }
-  };
+  }
 
-  bool packed = false;
-  try {
-    packed = !normalize && LoadPackedProgram(tama, argsUtf8[0], argsUtf8.size() > 1 ? argsUtf8[1] : std::string());
-    if (normalize) {
-      startFile = normalizeFile;
-    } else if (!packed) {
-      if (argsUtf8.size() == 1) {
-        loadDefault();
-      } else {
-        if (!parseCommandLine()) return 1;
-        if (startFile.empty()) loadDefault();
-      }
-      if (startFile.empty()) return 0;  // no program at all: nothing to run
-      std::string ext;
-      size_t dot = startFile.rfind('.');
-      if (dot != std::string::npos && startFile.find('/', dot) == std::string::npos) ext = startFile.substr(dot);
-      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (ext == ".exe" || ext == ".scr") {
-        if (argsUtf8.size() > 1 && !parseCommandLine()) return 1;
-        if (tama.sourceText.empty()) return 0;
-      } else if (!tama.packedSource && LooksExecutable(startFile)) {
-        // a packed executable named as the program runs what it carries
-        if (!LoadPackedProgram(tama, startFile)) {
-          PrintError("指定されたプログラムファイルは壊れています。");
-          return 1;
-        }
+  // A start file that is an executable: named ".exe" or ".scr", the options
+  // are read once more and no source text is read; a packed executable runs
+  // the program it carries. Returns the exit status when the start ends
+  // here, else -1.
+  int TakeExecutable() {
+    std::string ext;
+    size_t dot = startFile_.rfind('.');
+    if (dot != std::string::npos && startFile_.find('/', dot) == std::string::npos) ext = startFile_.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".exe" || ext == ".scr") {
+      if (args_.size() > 1 && !ParseCommandLine()) return 1;
+      if (tama_.sourceText.empty()) return 0;
+    } else if (!tama_.packedSource && LooksExecutable(startFile_)) {
+      if (!LoadPackedProgram(tama_, startFile_)) {
+        PrintError("指定されたプログラムファイルは壊れています。");
+        return 1;
       }
     }
-  } catch (const ETama& e) {
-    PrintError(e.what());
+    return -1;
+  }
+
+  TTamaBase& tama_;
+  const std::vector<std::string>& args_;
+  std::string startFile_;  // UTF-8 path of the program file
+  bool ownContainer_ = false;  // the program came from the run-time's own file
+};
+
+// --normalize: prints the canonical text of the loaded program.
+int PrintNormalized(TTamaBase& tama) {
+  try {
+    std::string t = tama.sourceText;
+    frontend::NormalizeSource(t);
+    WriteText(stdout, t);
+    std::fputc('\n', stdout);
+    return 0;
+  } catch (const frontend::TNormalizeError& e) {
+    tama.currentRow = e.row();
+    try {
+      tama.Raise(e.what());
+    } catch (const ETama& err) {
+      PrintError(err.what());
+    }
     return 1;
   }
-  if (!normalize) Files(tama).programFolderReal = RealFolderOf(packed ? argsUtf8[0] : startFile);
-  (void)parsed;
+}
 
-  if (!tama.packedSource) {
-    // ---- reading the start file ----
-    std::string text;
-    int badLine = 0;
-    if (!ReadProgramFile(startFile, text, badLine)) {
-      PrintError("起動ファイル「" + ToSjis(startFile) + "」が読込めません。");
-      return 1;
-    }
-    tama.programFileName = ToSjis(startFile);
-    if (badLine > 0) {
-      tama.currentRow = badLine;
-      try {
-        tama.Raise("Shift-JISで表せない文字があります。");
-      } catch (const ETama& e) {
-        PrintError(e.what());
-      }
-      return 1;
-    }
-    tama.sourceText = JoinLinesCrLf(text);
-    if (!normalize) {
-      size_t slash = startFile.rfind('/');
-      if (slash != std::string::npos) {
-        std::string folder = slash == 0 ? "/" : startFile.substr(0, slash);
-        if (chdir(folder.c_str()) != 0) PrintError("起動ファイル「" + ToSjis(startFile) + "」が読込めません。");
-      }
-    }
+}  // namespace
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args;
+  TOwnOptions own;
+  if (int status = TakeOwnOptions(argc, argv, args, own); status >= 0) return status;
+
+  THeadlessHost host;
+  TTamaBase tama(host);
+  std::vector<const TCommandFamily*> families;
+  for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
+  PrepareState(tama, args, families);
+
+  TStartup start(tama, args);
+  if (own.normalize) {
+    start.SetStartFile(own.normalizeFile);
+    if (int status = start.LoadStartFile(false); status >= 0) return status;
+    return PrintNormalized(tama);
   }
+  if (int status = start.ChooseProgram(); status >= 0) return status;
+  Files(tama).programFolderReal = RealFolderOf(start.ProgramFile());
+  if (int status = start.LoadStartFile(true); status >= 0) return status;
 
-  if (normalize) {
-    try {
-      std::string t = tama.sourceText;
-      frontend::NormalizeSource(t);
-      WriteText(stdout, t);
-      std::fputc('\n', stdout);
-      return 0;
-    } catch (const frontend::TNormalizeError& e) {
-      tama.currentRow = e.row();
-      try {
-        tama.Raise(e.what());
-      } catch (const ETama& err) {
-        PrintError(err.what());
-      }
-      return 1;
-    }
-  }
-
-  // ---- the first run ----
+  // the first run
   int status = RunMain(tama, families);
   std::fflush(stdout);
   if (host.errorReported) status = 1;

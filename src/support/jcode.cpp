@@ -1,8 +1,11 @@
 #include "support/jcode.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
+#include "sjis/convert.h"
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
 
@@ -49,6 +52,49 @@ unsigned KanaToFull(unsigned char kana, unsigned char mark, bool& merged) {
     return code + 2;
   }
   return code;
+}
+
+constexpr unsigned kGeta = 0x81AC;  // 〓, written for a character without a form in the target
+
+inline bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// The IBM extensions FA40-FC4B repeat characters that have codes in the JIS
+// rows: 0x81-0x84 (￢ ∵), the NEC row 13 (Ⅰ ㈱ №) or the NEC-selected IBM
+// extensions ED40-EEFC (髙 﨑 ⅰ). The table gives that code for each IBM
+// code (0 for none), in the order the platform prefers: the JIS row, then
+// NEC row 13, then the NEC-selected rows.
+class TIbmToNec {
+ public:
+  TIbmToNec() {
+    for (unsigned code = kFirst; code <= kLast; ++code) {
+      if (!IsTrailByte(static_cast<unsigned char>(code & 0xFF))) continue;
+      const char32_t u = sjis::CodeToUnicode(code);
+      if (u == 0xFFFD) continue;
+      unsigned nec = sjis::UnicodeToCode(u);
+      if (nec >= 0xF000 || nec == sjis::kNoCode) nec = 0;
+      for (unsigned c = 0xED40; !nec && c <= 0xEEFC; ++c)
+        if (IsTrailByte(static_cast<unsigned char>(c & 0xFF)) && sjis::CodeToUnicode(c) == u) nec = c;
+      map_[code - kFirst] = static_cast<uint16_t>(nec);
+    }
+  }
+  unsigned Of(unsigned code) const { return code >= kFirst && code <= kLast ? map_[code - kFirst] : 0; }
+
+ private:
+  static constexpr unsigned kFirst = 0xFA40, kLast = 0xFC4B;
+  std::array<uint16_t, kLast - kFirst + 1> map_{};
+};
+
+// The Shift-JIS code whose JIS row/cell pair stands for the pair s1 s2 in
+// JIS and EUC-JP: the pair itself for the rows of JIS X 0208 (lead bytes
+// 0x81-0x9F and 0xE0-0xEF), the NEC-selected code of an IBM extension, and
+// 〓 for the rest (the user area F040-F9FC, codes without a character).
+unsigned JisFormOf(unsigned char s1, unsigned char s2) {
+  if (!IsTrailByte(s2)) return kGeta;
+  const unsigned code = s1 * 256u + s2;
+  if (s1 <= 0xEF) return code;
+  static const TIbmToNec table;
+  const unsigned nec = table.Of(code);
+  return nec ? nec : kGeta;
 }
 
 void PutSjisAsJis(std::string& out, unsigned char s1, unsigned char s2) {
@@ -148,13 +194,15 @@ void AppendToJis(std::string& out, std::string_view s) {
         i += 2;
         continue;
       }
-    } else if (sjis::IsLead(c) && i + 1 < n) {
-      PutSjisAsJis(out, c, static_cast<unsigned char>(s[i + 1]));
+    } else if (sjis::IsLead(c) && i + 1 < n && IsTrailByte(Byte(s, i + 1))) {
+      const unsigned code = JisFormOf(c, Byte(s, i + 1));
+      PutSjisAsJis(out, static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code & 0xFF));
       i += 2;
       continue;
     }
-    // a byte that starts no character of the encoding
-    out.push_back(static_cast<char>(c));
+    // a byte that starts no character of the encoding (a lead byte without
+    // its trail byte too) has no form in JIS
+    PutSjisAsJis(out, kGeta >> 8, kGeta & 0xFF);
     ++i;
   }
   if (dbl) out += "\x1B(J";
@@ -306,15 +354,19 @@ std::string SjisToEuc(std::string_view s) {
       out.push_back(static_cast<char>(0x8E));
       out.push_back(static_cast<char>(c));
       ++i;
-    } else if (sjis::IsLead(c) && i + 1 < n) {
-      unsigned char j1, j2;
-      SjisPairToJis(c, static_cast<unsigned char>(s[i + 1]), j1, j2);
-      Put(out, j1 + 0x80u);
-      Put(out, j2 + 0x80u);
-      i += 2;
-    } else {
+    } else if (c < 0x80) {
       out.push_back(static_cast<char>(c));
       ++i;
+    } else {
+      // a pair, or a byte that starts no character (a lead byte without its
+      // trail byte too), which has no form in EUC-JP
+      const bool pair = sjis::IsLead(c) && i + 1 < n && IsTrailByte(Byte(s, i + 1));
+      const unsigned code = pair ? JisFormOf(c, Byte(s, i + 1)) : kGeta;
+      unsigned char j1, j2;
+      SjisPairToJis(static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code & 0xFF), j1, j2);
+      Put(out, j1 + 0x80u);
+      Put(out, j2 + 0x80u);
+      i += pair ? 2 : 1;
     }
   }
   return out;

@@ -6,7 +6,15 @@
 // ESC ( J; half-width katakana are written as their full-width counterparts,
 // a following voiced or semi-voiced sound mark merged into the character.
 // No converter reads past the end of its input: an escape sequence cut short
-// is dropped, a byte left over from an incomplete pair is copied.
+// is dropped; the readers copy a byte left over from an incomplete pair, the
+// writers of JIS and EUC-JP write 〓 for it.
+//
+// Shift-JIS codes outside the JIS X 0208 rows are written as the platform
+// reads them: an IBM extension (FA40-FC4B: 髙 﨑 ⅰ ￢ …) as the code of the
+// same character in the JIS rows, NEC row 13 or the NEC-selected rows
+// ED40-EEFC; a character with no form in JIS or EUC-JP (the user area
+// F040-F9FC, a code without a character, a byte that starts no character) as
+// 〓. Every other character comes back unchanged from the way back.
 #pragma once
 #include <string>
 #include <string_view>

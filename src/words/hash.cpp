@@ -112,23 +112,24 @@ std::string FoldOkurigana(std::string_view name) {
 }
 
 const THashNodeRef* THash::Slot(std::string_view name) const {
-  const auto& bucket = buckets_[BucketOf(name)];
-  for (const auto& n : bucket)
-    if (n->Name == name) return &n;
-  return nullptr;
+  auto it = index_.find(name);
+  if (it == index_.end()) return nullptr;
+  return &buckets_[it->second.bucket][it->second.index];
 }
 
 int32_t THash::Add(THashNodeRef node) {
   if (!node) return -1;
-  auto& bucket = buckets_[BucketOf(node->Name)];
-  for (auto& n : bucket) {
-    if (n->Name == node->Name) {
-      if (n->Protected) throw TWordError("\"" + node->Name + "\"は予約語なので、登録できません。");
-      n = std::move(node);  // whoever still holds the old node keeps it alive
-      generation_ = NewGeneration();
-      return count_;
-    }
+  auto it = index_.find(std::string_view(node->Name));
+  if (it != index_.end()) {
+    THashNodeRef& n = buckets_[it->second.bucket][it->second.index];
+    if (n->Protected) throw TWordError("\"" + node->Name + "\"は予約語なので、登録できません。");
+    n = std::move(node);  // whoever still holds the old node keeps it alive
+    generation_ = NewGeneration();
+    return count_;
   }
+  const uint8_t b = BucketOf(node->Name);
+  auto& bucket = buckets_[b];
+  index_.emplace(node->Name, TPlace{b, static_cast<uint32_t>(bucket.size())});
   bucket.push_back(std::move(node));
   generation_ = NewGeneration();
   return ++count_;
@@ -170,16 +171,39 @@ std::string THash::FindValue(std::string_view name, bool fold) const {
 }
 
 bool THash::RemoveExact(std::string_view name) {
-  auto& bucket = buckets_[BucketOf(name)];
-  for (auto it = bucket.begin(); it != bucket.end(); ++it) {
-    if ((*it)->Name == name) {
-      bucket.erase(it);
-      --count_;
-      generation_ = NewGeneration();
-      return true;
+  auto it = index_.find(name);
+  if (it == index_.end()) return false;
+  const TPlace place = it->second;
+  index_.erase(it);
+  auto& bucket = buckets_[place.bucket];
+  bucket[place.index].reset();
+  --count_;
+  generation_ = NewGeneration();
+  if (place.index + 1 == bucket.size()) {
+    bucket.pop_back();
+    while (!bucket.empty() && !bucket.back()) {
+      bucket.pop_back();
+      --holes_[place.bucket];
     }
+  } else if (++holes_[place.bucket] > bucket.size() / 2) {
+    Compact(place.bucket);
   }
-  return false;
+  return true;
+}
+
+void THash::Compact(uint8_t b) {
+  auto& bucket = buckets_[b];
+  size_t kept = 0;
+  for (size_t i = 0; i < bucket.size(); ++i) {
+    if (!bucket[i]) continue;
+    if (kept != i) {
+      bucket[kept] = std::move(bucket[i]);
+      index_.find(std::string_view(bucket[kept]->Name))->second.index = static_cast<uint32_t>(kept);
+    }
+    ++kept;
+  }
+  bucket.resize(kept);
+  holes_[b] = 0;
 }
 
 int32_t THash::Remove(std::string_view name, bool fold) {
@@ -197,6 +221,8 @@ void THash::Clear() {
     b.clear();
     b.shrink_to_fit();
   }
+  holes_.fill(0);
+  index_.clear();
   count_ = 0;
   generation_ = NewGeneration();
 }
@@ -273,21 +299,20 @@ std::vector<THashNodeRef> THash::Nodes() const {
   std::vector<THashNodeRef> v;
   v.reserve(count_);
   for (const auto& b : buckets_)
-    for (const auto& n : b) v.push_back(n);
+    for (const auto& n : b)
+      if (n) v.push_back(n);
   return v;
 }
 
 std::unique_ptr<THash> THash::Clone() const {
   auto h = std::make_unique<THash>();
-  for (size_t i = 0; i < buckets_.size(); ++i) {
-    for (const auto& n : buckets_[i]) {
-      auto c = std::make_shared<THashNode>();
-      c->Name = n->Name;
-      c->CopyFrom(*n);
-      h->buckets_[i].push_back(std::move(c));
-    }
-  }
-  h->count_ = count_;
+  h->index_.reserve(index_.size());
+  ForEach([&](const THashNode& n) {
+    auto c = std::make_shared<THashNode>();
+    c->Name = n.Name;
+    c->CopyFrom(n);
+    h->Add(std::move(c));
+  });
   return h;
 }
 

@@ -3,10 +3,12 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "support/lines.h"
@@ -178,15 +180,32 @@ class THash {
   template <class F>
   void ForEach(F&& f) const {
     for (const auto& bucket : buckets_)
-      for (const auto& n : bucket) f(*n);
+      for (const auto& n : bucket)
+        if (n) f(*n);
   }
   // A deep copy of the whole table.
   std::unique_ptr<THash> Clone() const;
 
  private:
+  // Where a name's node sits: its bucket and its place in that bucket.
+  struct TPlace {
+    uint8_t bucket;
+    uint32_t index;
+  };
+  struct TNameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   const THashNodeRef* Slot(std::string_view name) const;
   bool RemoveExact(std::string_view name);
+  // Closes the holes that removals left in a bucket and files its places anew.
+  void Compact(uint8_t bucket);
+  // The buckets keep the enumeration order; a removed node leaves a hole
+  // (nil) until the bucket is compacted. The index finds a name's place
+  // without scanning its bucket.
   std::array<std::vector<THashNodeRef>, 256> buckets_;
+  std::array<uint32_t, 256> holes_{};
+  std::unordered_map<std::string, TPlace, TNameHash, std::equal_to<>> index_;
   int32_t count_ = 0;
   uint64_t generation_ = NewGeneration();
   static uint64_t NewGeneration();

@@ -337,5 +337,21 @@ TEST_F(WordTableCommands, GreetingWithoutTamakazusuruIsALinkError) {
   EXPECT_TRUE(tama.args.Empty());
 }
 
+// ---- many words ----
+
+// 100,000 labels, whose names crowd into a few buckets, and a dictionary of
+// 100,000 keys filled by a loop.
+TEST_F(WordTableCommands, HundredThousandLabelsAndKeys) {
+  std::string program = "L99999を、呼ぶ\n100000回\n(\n  K=「k」&回数\n  Dの、Kは、回数\n)\n"
+                        "(Dの(「k77777」))を、表示\nおわり\n";
+  for (int i = 0; i < 100000; ++i) program += "*L" + std::to_string(i) + "\n「L" + std::to_string(i) + "」を、表示\n戻る\n";
+  Run(program);
+  EXPECT_TRUE(host.dialogs.empty()) << tama.errorLog.Text();
+  EXPECT_EQ(host.shown, "L99999\n77777\n");
+  ASSERT_NE(Word("D"), nullptr);
+  ASSERT_NE(Word("D")->Dict, nullptr);
+  EXPECT_EQ(Word("D")->Dict->Count(), 100000);
+}
+
 }  // namespace
 }  // namespace tama

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "sjis/convert.h"
 #include "sjis/lcmap.h"
 
 namespace tama::support {
@@ -134,7 +135,7 @@ TEST(ConvertCode, Cases) {
       {"\xB1\xDE\xB6\xDF\xDE", kCodeSjis, kCodeJisNew, kIn + "%\"!+%+!,!+" + kOut, "marks that merge with nothing"},
       {"\xB1\xB2", kCodeSjis, kCodeJisNew, kIn + "%\"%$" + kOut, "ｱｲ"},
       {"\x8E\xB6\x8E\xDE\x8E\xCA\x8E\xDF", kCodeEuc, kCodeJisNew, kIn + "%,%Q" + kOut, "EUC ｶﾞﾊﾟ"},
-      {"\x8E\xB6\xDE", kCodeEuc, kCodeJisNew, kIn + "%+" + "\xDE" + kOut, "in EUC a mark needs its 0x8E"},
+      {"\x8E\xB6\xDE", kCodeEuc, kCodeJisNew, kIn + "%+\"." + kOut, "in EUC a mark needs its 0x8E; alone it is 〓"},
       {"\x82\xA0\r\n\x82\xA2", kCodeSjis, kCodeJisNew, kIn + "$\"" + kOut + "\r\n" + kIn + "$$" + kOut, "line ends close the mode"},
       {"a\x82\xA0" "b", kCodeSjis, kCodeJisNew, "a" + kIn + "$\"" + kOut + "b", "7-bit bytes close the mode"},
       {"\xB1", kCodeSjis, kCodeEuc, "\x8E\xB1", "half-width kana -> EUC"},
@@ -153,10 +154,10 @@ TEST(ConvertCode, Cases) {
       {"ab\x1B", kCodeJisNew, kCodeSjis, "ab", "an escape at the end is dropped"},
       {"ab\x1B$", kCodeJisNew, kCodeEuc, "ab", "an escape cut short is dropped"},
       {kIn + "$\"$", kCodeJisNew, kCodeSjis, "\x82\xA0$", "half a pair at the end"},
-      {"\x82\xA0\x82", kCodeSjis, kCodeEuc, "\xA4\xA2\x82", "a lead byte at the end"},
-      {"\x82", kCodeSjis, kCodeJisNew, kIn + "\x82" + kOut, "a lone lead byte to JIS"},
+      {"\x82\xA0\x82", kCodeSjis, kCodeEuc, "\xA4\xA2\xA2\xAE", "a lead byte at the end has no form: 〓"},
+      {"\x82", kCodeSjis, kCodeJisNew, kIn + "\"." + kOut, "a lone lead byte to JIS: 〓"},
       {"\xA4\xA2\xA4", kCodeEuc, kCodeSjis, "\x82\xA0\xA4", "EUC half a pair at the end"},
-      {"\xA4\xA2\x8E", kCodeEuc, kCodeJisNew, kIn + "$\"\x8E" + kOut, "EUC 0x8E at the end"},
+      {"\xA4\xA2\x8E", kCodeEuc, kCodeJisNew, kIn + "$\"\"." + kOut, "EUC 0x8E at the end: 〓"},
       {"\xB6", kCodeSjis, kCodeJisNew, kIn + "%+" + kOut, "kana at the end, no mark"},
   };
   for (const TConvertCase& c : cases)
@@ -192,6 +193,67 @@ TEST(ConvertCode, EncodingsAgreeOnAllOfJisX0208) {
   EXPECT_EQ(jis, EucToJis(eucText));
   EXPECT_EQ(JisToSjis(jis), sjisText);
   EXPECT_EQ(JisToEuc(jis), eucText);
+}
+
+// The IBM extensions are written as the codes of the same characters in the
+// JIS rows, NEC row 13 or the NEC-selected rows; the user area, and codes
+// without a character there, as 〓.
+TEST(ConvertCode, IbmExtensionsAndTheUserArea) {
+  const TConvertCase cases[] = {
+      {"\xFB\xFC", kCodeSjis, kCodeEuc, Hex("fce2"), "髙 as EEE0"},
+      {"\xFA\xB1", kCodeSjis, kCodeEuc, Hex("f9f5"), "﨑 as ED95"},
+      {"\xFA\x40", kCodeSjis, kCodeEuc, Hex("fcf1"), "ⅰ as EEEF"},
+      {"\xFA\x4A", kCodeSjis, kCodeEuc, Hex("adb5"), "Ⅰ as 8754 (NEC row 13)"},
+      {"\xFA\x54", kCodeSjis, kCodeEuc, Hex("a2cc"), "￢ as 81CA (JIS row 2)"},
+      {"\xFA\x58", kCodeSjis, kCodeEuc, Hex("adea"), "㈱ as 878A"},
+      {"\xFB\xFC", kCodeSjis, kCodeJisNew, kIn + "|b" + kOut, "髙 to JIS"},
+      {"a\xFA\x54" "b", kCodeSjis, kCodeJisNew, "a" + kIn + "\"L" + kOut + "b", "￢ to JIS"},
+      {"\xF0\x40", kCodeSjis, kCodeEuc, Hex("a2ae"), "the first user code"},
+      {"\xF9\xFC\x82\xA0", kCodeSjis, kCodeEuc, Hex("a2aea4a2"), "the last user code"},
+      {"\xF5\x80", kCodeSjis, kCodeJisNew, kIn + "\"." + kOut, "a user code to JIS"},
+      {"\xFC\x4C", kCodeSjis, kCodeEuc, Hex("a2ae"), "after the last IBM code"},
+      {"\x82\x0D\x0A", kCodeSjis, kCodeJisNew, kIn + "\"." + kOut + "\r\n", "a lead byte before a line end"},
+      {"\x80\xA0\xFD", kCodeSjis, kCodeEuc, Hex("a2aea2aea2ae"), "bytes that start no character"},
+  };
+  for (const TConvertCase& c : cases)
+    EXPECT_EQ(ToHex(ConvertCode(c.text, c.from, c.to)), ToHex(c.want)) << c.why;
+}
+
+// Every double-byte code: JIS and EUC-JP output stays inside the encodings,
+// and reading it back gives the same character (the same code, but for the
+// IBM extensions, which come back as their NEC-selected or JIS row codes, and
+// what became 〓).
+TEST(ConvertCode, EveryDoubleByteCodeHasAFormInJisAndEuc) {
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead >= 0xA0 && lead < 0xE0) continue;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      const unsigned code = lead * 256 + trail;
+      const std::string text = {static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string euc = SjisToEuc(text);
+      ASSERT_EQ(euc.size(), 2u) << std::hex << code;
+      ASSERT_TRUE(static_cast<unsigned char>(euc[0]) >= 0xA1 && static_cast<unsigned char>(euc[0]) <= 0xFE &&
+                  static_cast<unsigned char>(euc[1]) >= 0xA1 && static_cast<unsigned char>(euc[1]) <= 0xFE)
+          << std::hex << code;
+      const std::string jis = SjisToJis(text);
+      ASSERT_EQ(jis.size(), 8u) << std::hex << code;
+      ASSERT_EQ(jis.substr(0, 3), kIn);
+      ASSERT_EQ(jis.substr(5), kOut);
+      ASSERT_EQ(static_cast<unsigned char>(jis[3]), static_cast<unsigned char>(euc[0]) - 0x80) << std::hex << code;
+      ASSERT_EQ(static_cast<unsigned char>(jis[4]), static_cast<unsigned char>(euc[1]) - 0x80) << std::hex << code;
+      const std::string back = EucToSjis(euc);
+      ASSERT_EQ(JisToSjis(jis), back);
+      const unsigned backCode = static_cast<unsigned char>(back[0]) * 256u + static_cast<unsigned char>(back[1]);
+      if (lead <= 0xEF) {
+        EXPECT_EQ(backCode, code) << std::hex << code;
+      } else if (lead >= 0xFA && sjis::CodeToUnicode(code) != 0xFFFD) {
+        EXPECT_LT(backCode, 0xF000u) << std::hex << code;
+        EXPECT_EQ(sjis::CodeToUnicode(backCode), sjis::CodeToUnicode(code)) << std::hex << code;
+      } else {
+        EXPECT_EQ(backCode, 0x81ACu) << std::hex << code;  // 〓
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "words/runcontrol.h"
 #include "words/stack.h"
 
@@ -129,6 +131,96 @@ TEST(WordTable, CloneIsDeep) {
   auto copy = h.Clone();
   copy->Find("dict", false)->Dict->Find("k", false)->SetValue("changed");
   EXPECT_EQ(h.Find("dict", false)->Dict->FindValue("k", false), "v");
+}
+
+// The table against a plain model of its order (256 lists by byte sum, in
+// insertion order, replacement in place) through many adds, replacements and
+// removals of names that crowd into a few buckets, as numbered names do.
+TEST(WordTable, ManyNamesKeepTheOrderOfTheModel) {
+  THash h;
+  std::array<std::vector<std::pair<std::string, std::string>>, 256> model;
+  auto modelFind = [&](const std::string& name) -> std::pair<std::string, std::string>* {
+    for (auto& e : model[BucketOf(name)])
+      if (e.first == name) return &e;
+    return nullptr;
+  };
+  auto modelDump = [&] {
+    std::string out;
+    for (const auto& b : model)
+      for (const auto& e : b) out += e.first + "=" + e.second + "\r\n";
+    return std::string(TrimControl(out));
+  };
+  uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % 30000;
+  };
+  size_t modelCount = 0;
+  for (int step = 0; step < 60000; ++step) {
+    const std::string name = "k" + std::to_string(next());
+    const std::string value = std::to_string(step);
+    if (step % 3 == 2) {
+      auto& b = model[BucketOf(name)];
+      bool there = false;
+      for (auto it = b.begin(); it != b.end(); ++it)
+        if (it->first == name) {
+          b.erase(it);
+          there = true;
+          --modelCount;
+          break;
+        }
+      EXPECT_EQ(h.Remove(name, false), there ? static_cast<int32_t>(modelCount) : -1) << name;
+    } else {
+      if (auto* e = modelFind(name)) {
+        e->second = value;
+      } else {
+        model[BucketOf(name)].emplace_back(name, value);
+        ++modelCount;
+      }
+      EXPECT_EQ(h.Add(Var(name, value)), static_cast<int32_t>(modelCount));
+    }
+  }
+  EXPECT_EQ(h.Count(), static_cast<int32_t>(modelCount));
+  const std::string dump = modelDump();
+  EXPECT_EQ(h.DumpText(), dump);
+  EXPECT_EQ(h.Clone()->DumpText(), dump);
+  std::vector<THashNodeRef> nodes = h.Nodes();
+  ASSERT_EQ(nodes.size(), modelCount);
+  for (const auto& n : nodes) {
+    auto* e = modelFind(n->Name);
+    ASSERT_NE(e, nullptr) << n->Name;
+    EXPECT_EQ(h.FindValue(n->Name, false), e->second);
+  }
+  // emptied down to nothing and filled again
+  for (const auto& n : nodes) h.Remove(n->Name, false);
+  EXPECT_EQ(h.Count(), 0);
+  EXPECT_EQ(h.KeysText(), "");
+  h.Add(Var("ab", "1"));
+  h.Add(Var("ba", "2"));
+  EXPECT_EQ(h.KeysText(), "ab\r\nba");
+}
+
+// A dictionary of 100,000 keys loaded from text, and one as big made by adds.
+TEST(WordTable, HundredThousandKeys) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "key" + std::to_string(i) + "=" + std::to_string(i * 2) + "\r\n";
+  THash h;
+  h.LoadFromText(text);
+  EXPECT_EQ(h.Count(), 100000);
+  EXPECT_EQ(h.FindValue("key77777", false), "155554");
+  EXPECT_EQ(h.Find("key100000", false), nullptr);
+  THash g;
+  for (int i = 0; i < 100000; ++i) g.Add(Var("L" + std::to_string(i), ""));
+  EXPECT_EQ(g.Count(), 100000);
+  // buckets in order, and inside a bucket the order of insertion
+  std::vector<THashNodeRef> nodes = g.Nodes();
+  for (size_t i = 1; i < nodes.size(); ++i) {
+    const uint8_t a = BucketOf(nodes[i - 1]->Name), b = BucketOf(nodes[i]->Name);
+    ASSERT_LE(a, b);
+    if (a == b) {
+      ASSERT_LT(std::stoi(nodes[i - 1]->Name.substr(1)), std::stoi(nodes[i]->Name.substr(1)));
+    }
+  }
 }
 
 TEST(WordNode, PatternSlots) {
