@@ -143,74 +143,52 @@ void TTamaBase::RunProgram() {
   }
 }
 
-void TTamaBase::ExecuteSentence(const char*& p) {
-  if (!p) return;
-  if (cachesOn && args.Empty()) {
-    SkipBlanks(p);
-    if (plan::RunSentence(*this, p)) return;
+namespace {
+
+// One step of the sentence executor: reads the next token at the cursor and
+// acts on it. A token is an item (a literal, an element, a number or
+// expression of numbers, a parenthesised text, a word, each with its
+// particle) or a sentence end (the end of the text, a line break, ";", "そして",
+// a comment, the "?" form). An item is then an assignment ("A は V", "A = V"),
+// the start of a chain joined with "&", a step of a construct (N回, もし, the
+// loop words, "…の時"), a call written with parentheses, or an argument pushed
+// on the argument stack; a sentence end executes the pending command.
+class TSentenceStep {
+ public:
+  TSentenceStep(TTamaBase& t, const char*& p) : t_(t), p_(p) {}
+
+  void Run() {
+    // an item ending in の is pushed and the next token read at once (a loop,
+    // so that a long chain of such items needs no deeper C++ stack)
+    for (;;) {
+      SkipBlanks(p_);
+      item_.clear();
+      isWord_ = false;
+      if (!ReadToken()) return;
+      if (!ActOnItem()) return;
+    }
   }
-  // an item ending in の is pushed and the next token read at once (a loop,
-  // so that a long chain of such items needs no deeper C++ stack)
-  for (;;) {
-    SkipBlanks(p);
-    const char c = *p;
-    std::string item;
-    bool isWord = false;
+
+ private:
+  // Reads the token at the cursor: true when it is an item (in item_), false
+  // when the step is over (a sentence end was handled).
+  bool ReadToken() {
+    const char c = *p_;
     switch (c) {
       case 0:
-        ExecutePending();
-        return;
+        t_.ExecutePending();
+        return false;
       case '\r':
       case '\n':
-        LineBreakStep(p, true);
-        return;
+        t_.LineBreakStep(p_, true);
+        return false;
       case '"':
-      case '`': {
-        std::string lit = ReadLiteralChecked(p);
-        item = QuoteValue(EvaluateText(lit));
-        SkipSpaces(p);
-        if (*p != '&') {
-          item += ReadWord(p);
-        } else {
-          AppendContinuation(item, p);
-        }
-        break;
-      }
-      case '#': {
-        std::string name = args.Pop();
-        if (!words.Find(name, false) && !name.empty()) {
-          auto node = std::make_shared<THashNode>(name, false, -1, "");
-          node->Link = Here();
-          AddWord(std::move(node));
-        }
-        ++p;
-        std::string first;
-        if (*p == '(') {
-          const char* s = p;
-          ReadParenthesisedChecked(p);
-          first.assign(s, p);
-        } else {
-          first = ReadWord(p);
-        }
-        SkipSpaces(p);
-        item = name + "#" + first;
-        if (*p == '#') {
-          ++p;
-          std::string second;
-          if (*p == '(') {
-            const char* s = p;
-            ReadParenthesisedChecked(p);
-            second.assign(s, p);
-          } else {
-            second = ReadWord(p);
-          }
-          // the second index is kept as written, its particle with it: the
-          // element is read when the argument is evaluated
-          item += "#" + second;
-        }
-        if (*p && !sjis::IsDelimiter(*p)) item += ReadWord(p);
-        break;
-      }
+      case '`':
+        ReadLiteralItem();
+        return true;
+      case '#':
+        ReadElementItem();
+        return true;
       case '$':
       case '+':
       case '-':
@@ -223,152 +201,238 @@ void TTamaBase::ExecuteSentence(const char*& p) {
       case '6':
       case '7':
       case '8':
-      case '9': {
-        item = frontend::ReadNumber(p);
-        SkipSpaces(p);
-        while (sjis::IsOperator(*p)) {
-          while (sjis::IsOperator(*p)) item += *p++;
-          SkipSpaces(p);
-          item += frontend::ReadNumber(p);
-          SkipSpaces(p);
-          item = EvaluateExpression(item);
-        }
-        if (*p != '\r' && *p != '\n' && *p != ',' && *p != ';' && *p != '\xA4') item += ReadWord(p);
-        break;
-      }
+      case '9':
+        ReadNumberItem();
+        return true;
       case '(': {
-        const char* s = p;
-        ReadParenthesisedChecked(p);
-        item.assign(s, p);
-        item += ReadWord(p);
-        break;
+        const char* s = p_;
+        t_.ReadParenthesisedChecked(p_);
+        item_.assign(s, p_);
+        item_ += ReadWord(p_);
+        return true;
       }
       case '*':
-        while (*p && *p != '\r') ++p;
-        return;
+        // a label line: nothing to run
+        while (*p_ && *p_ != '\r') ++p_;
+        return false;
       case ';':
-        ++p;
-        ExecutePending();
-        return;
-      case '?': {
-        ++p;
-        SkipBlanks(p);
-        if (*p == '"' || *p == '`') {
-          std::string lit = ReadLiteralChecked(p);
-          host.Message(EvaluateText(lit), "");
-          return;
-        }
-        if (args.Empty()) Raise("\"?\"は、文法が正しくないため、実行できません。");
-        std::string condition = args.Pop();
-        QuickCondition(condition, p);
-        return;
-      }
-      default: {
-        std::string_view w = ReadWord(p);
-        if (w.empty()) {
-          std::string b(1, *p);
-          std::string msg = "\"" + b + "\"は、文法が正しくないため、実行できません。";
-          if (*p == '&')
-            msg += "\"&\"は、文字列との連結に使います。";
-          else if (sjis::IsOperator(*p))
-            msg += "\"" + b + "\"は、計算式で使います。";
-          Raise(msg);
-        }
-        if (w == Soshite().Name) {
-          ExecutePending();
-          return;
-        }
-        item = w;
-        isWord = true;
-        break;
-      }
+        ++p_;
+        t_.ExecutePending();
+        return false;
+      case '?':
+        ++p_;
+        QuickForm();
+        return false;
+      default:
+        return ReadWordItem();
     }
-
-    // ---- the item ----
-    const char* afterToken = p;
-    SkipBlanks(p);
-    if (*p == '=') {
-      ++p;
-      AssignVariable(item, p);
-      return;
-    }
-    if (*p == '&' && p[1] != '&') {
-      std::string value;
-      std::string out = ResolveValue(item, value) ? QuoteValue(value) : item;
-      AppendContinuation(out, p);
-      args.Push(std::move(out));
-      return;
-    }
-    if (EndsWith(item, kw::kNo)) {
-      args.Push(std::move(item));
-      continue;
-    }
-    if (EndsWith(item, kw::kHa)) {
-      item.resize(item.size() - kw::kHa.size());
-      AssignVariable(item, p);
-      return;
-    }
-    if (EndsWith(item, kw::kKai)) {
-      std::string count = EvaluateText(std::string_view(item).substr(0, item.size() - kw::kKai.size()));
-      StartTimes(ReadInteger(count, -1), p);
-      return;
-    }
-    if (EndsWith(item, kw::kNoToki)) {
-      CaseBranch(std::string_view(item).substr(0, item.size() - kw::kNoToki.size()), p);
-      return;
-    }
-    if (EndsWith(item, kw::kTe)) {
-      const THashNodeRef* slot = words.FindSlot(item, true);
-      if (slot && IsCallable(slot->get())) {
-        THashNodeRef word = *slot;
-        if (*afterToken == '(') {
-          p = afterToken;
-          CallWithParens(*word, p, false);
-        } else {
-          ExecuteWord(*word);
-        }
-        return;
-      }
-    }
-    {
-      char buf[64];
-      std::string big;
-      std::string_view folded;
-      if (item.size() <= sizeof buf) {
-        folded = FoldOkurigana(item, buf, sizeof buf);
-      } else {
-        big = FoldOkurigana(item);
-        folded = big;
-      }
-      if (item == "もし" || folded == "繰返" || folded == "反復" || folded == "ループ") {
-        args.Push(std::move(item));
-        ExecutePending();
-        return;
-      }
-    }
-    if (isWord && *p == '(') {
-      const THashNodeRef* slot = words.FindSlot(item, true);
-      if (slot && IsCallable(slot->get())) {
-        THashNodeRef word = *slot;
-        // the parentheses must follow the name directly
-        p = afterToken;
-        std::string result = CallWithParens(*word, p, false);
-        SkipSpaces(p);
-        if (*p == 0 || *p == '\r' || *p == ';') {
-          THashNode& sore = Sore();
-          sore.SetValue(std::move(result));
-          sore.Tag = curTag;
-          return;
-        }
-        std::string particle(ReadWord(p));
-        // a result that is no number goes on as a value, never as program text
-        item = (curTag == kTagNumber ? result : QuoteValue(result)) + particle;
-      }
-    }
-    args.Push(std::move(item));
-    if (*p == 0) ExecutePending();
-    return;
   }
+
+  // A literal as its value in back-quoted form, then its particle or a chain
+  // joined with "&".
+  void ReadLiteralItem() {
+    std::string lit = t_.ReadLiteralChecked(p_);
+    item_ = QuoteValue(t_.EvaluateText(lit));
+    SkipSpaces(p_);
+    if (*p_ != '&')
+      item_ += ReadWord(p_);
+    else
+      t_.AppendContinuation(item_, p_);
+  }
+
+  // "A#i" or "A#i#j": the element of the word pushed last (made a variable
+  // when no word has its name), kept as written with its particle; the
+  // element is read when the argument is evaluated.
+  void ReadElementItem() {
+    std::string name = t_.args.Pop();
+    if (!t_.words.Find(name, false) && !name.empty()) {
+      auto node = std::make_shared<THashNode>(name, false, -1, "");
+      node->Link = t_.Here();
+      t_.AddWord(std::move(node));
+    }
+    ++p_;
+    item_ = name + "#" + ReadIndex();
+    SkipSpaces(p_);
+    if (*p_ == '#') {
+      ++p_;
+      item_ += "#" + ReadIndex();
+    }
+    if (*p_ && !sjis::IsDelimiter(*p_)) item_ += ReadWord(p_);
+  }
+
+  // An index as written: a parenthesised text or a word.
+  std::string ReadIndex() {
+    if (*p_ != '(') return std::string(ReadWord(p_));
+    const char* s = p_;
+    t_.ReadParenthesisedChecked(p_);
+    return std::string(s, p_);
+  }
+
+  // A number, and operators with further numbers computed at once; then the
+  // particle.
+  void ReadNumberItem() {
+    item_ = frontend::ReadNumber(p_);
+    SkipSpaces(p_);
+    while (sjis::IsOperator(*p_)) {
+      while (sjis::IsOperator(*p_)) item_ += *p_++;
+      SkipSpaces(p_);
+      item_ += frontend::ReadNumber(p_);
+      SkipSpaces(p_);
+      item_ = t_.EvaluateExpression(item_);
+    }
+    if (*p_ != '\r' && *p_ != '\n' && *p_ != ',' && *p_ != ';' && *p_ != '\xA4') item_ += ReadWord(p_);
+  }
+
+  // "?" with a literal shows it; otherwise the item pushed last is the
+  // condition of the short condition form.
+  void QuickForm() {
+    SkipBlanks(p_);
+    if (*p_ == '"' || *p_ == '`') {
+      std::string lit = t_.ReadLiteralChecked(p_);
+      t_.host.Message(t_.EvaluateText(lit), "");
+      return;
+    }
+    if (t_.args.Empty()) t_.Raise("\"?\"は、文法が正しくないため、実行できません。");
+    std::string condition = t_.args.Pop();
+    t_.QuickCondition(condition, p_);
+  }
+
+  // A word with its particle; "そして" ends the sentence; a byte that starts
+  // no word is a syntax error.
+  bool ReadWordItem() {
+    std::string_view w = ReadWord(p_);
+    if (w.empty()) {
+      std::string b(1, *p_);
+      std::string msg = "\"" + b + "\"は、文法が正しくないため、実行できません。";
+      if (*p_ == '&')
+        msg += "\"&\"は、文字列との連結に使います。";
+      else if (sjis::IsOperator(*p_))
+        msg += "\"" + b + "\"は、計算式で使います。";
+      t_.Raise(msg);
+    }
+    if (w == t_.Soshite().Name) {
+      t_.ExecutePending();
+      return false;
+    }
+    item_ = w;
+    isWord_ = true;
+    return true;
+  }
+
+  // Acts on the item read: true when the next token belongs to the same step
+  // (the item ended in の).
+  bool ActOnItem() {
+    const char* afterToken = p_;
+    SkipBlanks(p_);
+    if (*p_ == '=') {
+      ++p_;
+      t_.AssignVariable(item_, p_);
+      return false;
+    }
+    if (*p_ == '&' && p_[1] != '&') {
+      std::string value;
+      std::string out = t_.ResolveValue(item_, value) ? QuoteValue(value) : item_;
+      t_.AppendContinuation(out, p_);
+      t_.args.Push(std::move(out));
+      return false;
+    }
+    if (EndsWith(item_, kw::kNo)) {
+      t_.args.Push(std::move(item_));
+      return true;
+    }
+    if (EndsWith(item_, kw::kHa)) {
+      item_.resize(item_.size() - kw::kHa.size());
+      t_.AssignVariable(item_, p_);
+      return false;
+    }
+    if (EndsWith(item_, kw::kKai)) {
+      std::string count = t_.EvaluateText(std::string_view(item_).substr(0, item_.size() - kw::kKai.size()));
+      t_.StartTimes(ReadInteger(count, -1), p_);
+      return false;
+    }
+    if (EndsWith(item_, kw::kNoToki)) {
+      t_.CaseBranch(std::string_view(item_).substr(0, item_.size() - kw::kNoToki.size()), p_);
+      return false;
+    }
+    if (EndsWith(item_, kw::kTe) && CallTeForm(afterToken)) return false;
+    if (StartsConstruct()) {
+      t_.args.Push(std::move(item_));
+      t_.ExecutePending();
+      return false;
+    }
+    if (isWord_ && *p_ == '(' && CallWithParens(afterToken)) return false;
+    t_.args.Push(std::move(item_));
+    if (*p_ == 0) t_.ExecutePending();
+    return false;
+  }
+
+  // A command or label in its て form runs at once (with its parenthesised
+  // arguments when they follow the name directly). False when the word is
+  // none.
+  bool CallTeForm(const char* afterToken) {
+    const THashNodeRef* slot = t_.words.FindSlot(item_, true);
+    if (!slot || !IsCallable(slot->get())) return false;
+    THashNodeRef word = *slot;
+    if (*afterToken == '(') {
+      p_ = afterToken;
+      t_.CallWithParens(*word, p_, false);
+    } else {
+      t_.ExecuteWord(*word);
+    }
+    return true;
+  }
+
+  // もし and the loop words read their block themselves: they run at once.
+  bool StartsConstruct() const {
+    char buf[64];
+    std::string big;
+    std::string_view folded;
+    if (item_.size() <= sizeof buf) {
+      folded = FoldOkurigana(item_, buf, sizeof buf);
+    } else {
+      big = FoldOkurigana(item_);
+      folded = big;
+    }
+    return item_ == "もし" || folded == "繰返" || folded == "反復" || folded == "ループ";
+  }
+
+  // A call written with parentheses right after the name: at the sentence
+  // end its result goes into それ (true: the step is over); before a
+  // particle it becomes the item. False when the word is no command or label.
+  bool CallWithParens(const char* afterToken) {
+    const THashNodeRef* slot = t_.words.FindSlot(item_, true);
+    if (!slot || !IsCallable(slot->get())) return false;
+    THashNodeRef word = *slot;
+    p_ = afterToken;
+    std::string result = t_.CallWithParens(*word, p_, false);
+    SkipSpaces(p_);
+    if (*p_ == 0 || *p_ == '\r' || *p_ == ';') {
+      THashNode& sore = t_.Sore();
+      sore.SetValue(std::move(result));
+      sore.Tag = t_.curTag;
+      return true;
+    }
+    std::string particle(ReadWord(p_));
+    // a result that is no number goes on as a value, never as program text
+    item_ = (t_.curTag == kTagNumber ? result : QuoteValue(result)) + particle;
+    return false;
+  }
+
+  TTamaBase& t_;
+  const char*& p_;
+  std::string item_;
+  bool isWord_ = false;
+};
+
+}  // namespace
+
+void TTamaBase::ExecuteSentence(const char*& p) {
+  if (!p) return;
+  if (cachesOn && args.Empty()) {
+    SkipBlanks(p);
+    if (plan::RunSentence(*this, p)) return;
+  }
+  TSentenceStep(*this, p).Run();
 }
 
 void TTamaBase::ExecutePending() {
