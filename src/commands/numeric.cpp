@@ -289,8 +289,9 @@ void Hex(TTamaBase& t, int) {
 // of exactly that name is read and written; otherwise the target text is
 // evaluated and only それ gets the result.
 void VariableArithmetic(TTamaBase& t, int id) {
-  const std::string v = t.PopArgValue();
-  const std::string valueTag = t.curTag;
+  const TValue read = t.EvaluateValue(t.PopArgText());
+  const std::string& v = read.text;
+  const std::string& valueTag = read.tag;
   const std::string name = t.PopArgText();
   const THashNodeRef word = t.words.FindRef(name, false);
   std::string evaluated;

@@ -168,8 +168,9 @@ void TTamaBase::AssignVariable(std::string_view targetIn, const char*& p) {
   if (target.find('#') == std::string::npos) {
     if (THashNodeRef self = words.FindRef(target, false); self && AppendInPlace(*this, *self, valueText)) return;
   }
-  std::string value = EvaluateText(valueText);
-  const std::string tag = curTag;
+  TValue read = EvaluateValue(valueText);
+  std::string value = std::move(read.text);
+  const std::string tag = std::move(read.tag);
 
   // an array element: the whole table is written back
   if (size_t hash = target.find('#'); hash != std::string::npos && hash > 0) {
@@ -299,8 +300,9 @@ void TTamaBase::AssignItem(std::string_view targetIn, const char*& p) {
       Raise("\"" + a + "\"には代入できません！");
   }
   const std::string key = EvaluateText(target);
-  std::string value = EvaluateText(valueText);
-  const std::string tag = curTag;
+  TValue read = EvaluateValue(valueText);
+  std::string value = std::move(read.text);
+  const std::string tag = std::move(read.tag);
 
   // Reading the key and the value may have run program code (a label used as
   // a value) that changed the base word: the item goes into the word as it is

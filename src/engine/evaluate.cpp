@@ -82,8 +82,9 @@ class TEvaluator {
     const char c = *p_;
     if (c == '(') {
       std::string inner = t_.ReadParenthesisedChecked(p_);
-      tok_.text = t_.EvaluateExpression(inner);
-      tok_.kind = t_.curTag == kTagString ? tkString : tkNumber;
+      TValue v = t_.EvaluateExpressionValue(inner);
+      tok_.text = std::move(v.text);
+      tok_.kind = v.tag == kTagString ? tkString : tkNumber;
       return;
     }
     if (sjis::IsOperator(c)) {
@@ -103,8 +104,9 @@ class TEvaluator {
       }
       return;
     }
-    tok_.text = t_.ReadTerm(p_);
-    tok_.kind = t_.curTag == kTagNumber ? tkNumber : tkString;
+    TValue v = t_.ReadTermValue(p_);
+    tok_.text = std::move(v.text);
+    tok_.kind = v.IsNumber() ? tkNumber : tkString;
   }
 
   bool IsOp(std::string_view op) const { return tok_.kind == tkOperator && tok_.text == op; }

@@ -404,17 +404,19 @@ class TSentenceStep {
     if (!slot || !IsCallable(slot->get())) return false;
     THashNodeRef word = *slot;
     p_ = afterToken;
-    std::string result = t_.CallWithParens(*word, p_, false);
+    TValue result;
+    result.text = t_.CallWithParens(*word, p_, false);
+    result.tag = t_.curTag;
     SkipSpaces(p_);
     if (*p_ == 0 || *p_ == '\r' || *p_ == ';') {
       THashNode& sore = t_.Sore();
-      sore.SetValue(std::move(result));
-      sore.Tag = t_.curTag;
+      sore.SetValue(std::move(result.text));
+      sore.Tag = std::move(result.tag);
       return true;
     }
     std::string particle(ReadWord(p_));
     // a result that is no number goes on as a value, never as program text
-    item_ = (t_.curTag == kTagNumber ? result : QuoteValue(result)) + particle;
+    item_ = std::move(result).ItemForm() + particle;
     return false;
   }
 

@@ -253,11 +253,8 @@ void TTamaBase::Branch(bool checkKeyword) {
 
 void TTamaBase::QuickCondition(const std::string& condition, const char*& p) {
   // an item that names a value stands for that value, never for program text
-  std::string value, text;
-  if (ResolveValue(condition, value))
-    text = curTag == kTagNumber ? std::move(value) : frontend::QuoteValue(value);
-  else
-    text = condition;
+  TValue value;
+  std::string text = ResolveValue(condition, value) ? std::move(value).ItemForm() : condition;
   std::string result = EvaluateExpression(text);
   conditionResult = NonZero(TextToNumber(result)) ? 1 : 0;
   SkipBlanks(p);

@@ -45,6 +45,17 @@ class TQuickRef {
 struct TFileState;
 struct TFindCsv;  // support/csvdb.h
 
+// A value as a reader gives it: its text and its type tag.
+struct TValue {
+  std::string text;
+  std::string tag;
+  bool IsNumber() const { return tag == kTagNumber; }
+  // The form in which a value goes on as an item of a sentence or an
+  // expression: a number as it is, anything else quoted, so that it is never
+  // read as program text.
+  std::string ItemForm() &&;
+};
+
 class TTamaBase {
  public:
   explicit TTamaBase(THost& host);
@@ -175,8 +186,14 @@ class TTamaBase {
   THashNodeRef PopWordArgRef(bool create);
 
   // ---- value readers (values.cpp) ----
+  // The readers leave the tag of what they read in curTag; the *Value forms
+  // give it with the text.
   std::string ReadTerm(const char*& p, const char* limit = nullptr);
   std::string EvaluateText(std::string_view text);
+  TValue ReadTermValue(const char*& p);
+  TValue EvaluateValue(std::string_view text);
+  TValue EvaluateExpressionValue(std::string_view text);
+  bool ResolveValue(std::string_view text, TValue& value);
   std::string ExpandLiteral(std::string_view text);
   bool ResolveValue(std::string_view text, std::string& value);
   std::string CallWithParens(THashNode& word, const char*& p, bool push);

@@ -168,12 +168,41 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
   return {};
 }
 
+std::string TValue::ItemForm() && { return IsNumber() ? std::move(text) : QuoteValue(text); }
+
+TValue TTamaBase::ReadTermValue(const char*& p) {
+  TValue v;
+  v.text = ReadTerm(p);
+  v.tag = curTag;
+  return v;
+}
+
+TValue TTamaBase::EvaluateValue(std::string_view text) {
+  TValue v;
+  v.text = EvaluateText(text);
+  v.tag = curTag;
+  return v;
+}
+
+TValue TTamaBase::EvaluateExpressionValue(std::string_view text) {
+  TValue v;
+  v.text = EvaluateExpression(text);
+  v.tag = curTag;
+  return v;
+}
+
+bool TTamaBase::ResolveValue(std::string_view text, TValue& value) {
+  if (!ResolveValue(text, value.text)) return false;
+  value.tag = curTag;
+  return true;
+}
+
 std::string TTamaBase::EvaluateText(std::string_view text) {
   if (text.empty()) return {};
   TZText z(text);
   const char* p = z.begin();
   SkipBlanks(p);
-  std::string value = ReadTerm(p);
+  TValue value = ReadTermValue(p);
   while (*p) {
     SkipBlanks(p);
     if (*p == '&' && p[1] != '&') {
@@ -183,20 +212,21 @@ std::string TTamaBase::EvaluateText(std::string_view text) {
         LineBreakStep(p, false);
         SkipBlanks(p);
       }
-      value += ReadTerm(p);
-      curTag = kTagString;
+      value.text += ReadTerm(p);
+      value.tag = kTagString;
       continue;
     }
     if (sjis::IsOperator(*p)) {
       // the rest is an expression; a value that is not a number goes in as a
       // back-quoted string so that it is never read as program text
-      std::string expr = curTag == kTagNumber ? std::move(value) : QuoteValue(value);
+      std::string expr = std::move(value).ItemForm();
       expr.append(p, z.end());
       return EvaluateBracketed(expr);
     }
     break;
   }
-  return value;
+  curTag = std::move(value.tag);
+  return std::move(value.text);
 }
 
 std::string TTamaBase::ExpandLiteral(std::string_view text) {
@@ -503,7 +533,7 @@ class TArgumentListReader {
     open_ = false;
   }
 
-  void PushValue(std::string v) { t_.args.Push(t_.curTag == kTagNumber ? std::move(v) : QuoteValue(v)); }
+  void PushValue(TValue v) { t_.args.Push(std::move(v).ItemForm()); }
 
   // After a literal, an element or a parenthesised part: the argument goes on
   // when an operator follows, unless a comma came first.
@@ -531,7 +561,7 @@ class TArgumentListReader {
     SkipSpaces(p_);
     if (*p_ == '#') skipIndex();
     text.append(s, p_);
-    PushValue(t_.EvaluateText(text));
+    PushValue(t_.EvaluateValue(text));
     EndPart();
   }
 
@@ -539,8 +569,8 @@ class TArgumentListReader {
     const char* s = p_;
     if (word.empty()) {
       t_.ReadParenthesisedChecked(p_);
-      std::string v = t_.EvaluateText(std::string_view(s, p_ - s));
-      if (*p_ && !sjis::IsDelimiter(*p_)) v += ReadWord(p_);
+      TValue v = t_.EvaluateValue(std::string_view(s, p_ - s));
+      if (*p_ && !sjis::IsDelimiter(*p_)) v.text += ReadWord(p_);
       PushValue(std::move(v));
     } else if (const THashNodeRef* slot = t_.words.FindSlot(word, true); slot && IsCallable(slot->get())) {
       THashNodeRef callee = *slot;
@@ -582,7 +612,7 @@ class TArgumentListReader {
     }
     std::string expr = std::move(left);
     expr.append(s, p_);
-    PushValue(t_.EvaluateExpression(expr));
+    PushValue(t_.EvaluateExpressionValue(expr));
     if (*p_ == ',' || *p_ == '\xA4') ++p_;
   }
 
