@@ -212,6 +212,9 @@ struct TVal {
   bool isInt;  // i holds the number
 };
 
+// The number of a value whose number could be read.
+inline long double Num(const TVal& v) { return v.isInt ? static_cast<long double>(v.i) : v.num; }
+
 inline const std::string& TextOf(const TVal& v) { return v.text ? *v.text : v.node->Value(); }
 
 constexpr int64_t kIntLimit = 999999999999999;  // below 10^15
@@ -234,12 +237,13 @@ bool Evaluate(const TPlan& plan, TVal& out) {
       } else {
         const THashNode* n = o.node;
         if (!n || n->Kind != wkVariable) return false;
-        bool plain;
+        bool plain = true;
         v.text = nullptr;
         v.node = n;
         v.isNum = IsNumberTag(n->Tag);
-        v.numOk = n->NumberOf(v.num, plain);
         v.isInt = n->IntOf(v.i);
+        v.numOk = v.isInt;
+        if (!v.isInt || (first && plan.spliceFirst && v.isNum)) v.numOk = n->NumberOf(v.num, plain);
         // a spliced number must read back as the same number, a spliced text
         // is quoted, which holds no zero byte
         if (first && plan.spliceFirst && (v.isNum ? !plain : n->Value().find('\0') != std::string::npos)) return false;
@@ -259,7 +263,7 @@ bool Evaluate(const TPlan& plan, TVal& out) {
         if (l.isInt && r.isInt)
           c = l.i < r.i ? -1 : (l.i > r.i ? 1 : 0);
         else
-          c = l.num < r.num ? -1 : (l.num > r.num ? 1 : 0);
+          c = Num(l) < Num(r) ? -1 : (Num(l) > Num(r) ? 1 : 0);
       } else {
         int k = TextOf(l).compare(TextOf(r));
         c = k < 0 ? -1 : (k > 0 ? 1 : 0);
@@ -273,7 +277,6 @@ bool Evaluate(const TPlan& plan, TVal& out) {
         case opGe: res = c >= 0; break;
         default: res = c <= 0; break;
       }
-      l.num = res ? 1 : 0;
       l.i = res ? 1 : 0;
       l.isInt = true;
       l.isNum = true;
@@ -293,15 +296,15 @@ bool Evaluate(const TPlan& plan, TVal& out) {
         }
         if (s.op != opMul || (x > -(int64_t{1} << 31) && x < (int64_t{1} << 31) && y > -(int64_t{1} << 31) &&
                               y < (int64_t{1} << 31))) {
-          l.num = static_cast<long double>(z);
           l.i = z;
           l.isInt = SmallInt(z);
+          if (!l.isInt) l.num = static_cast<long double>(z);
           l.isNum = true;
           l.numOk = true;
           continue;
         }
       }
-      const long double a = l.num, b = r.num;
+      const long double a = Num(l), b = Num(r);
       switch (s.op) {
         case opMul: v = a * b; break;
         case opDiv: v = b == 0 ? 0 : a / b; break;
