@@ -57,9 +57,22 @@ namespace fs = std::filesystem;
 // refuses every security question.
 class TQuietHost : public THost {
  public:
-  void Display(std::string_view) override {}
-  void Message(std::string_view, std::string_view) override {}
-  TErrorAnswer ShowErrorDialog(const std::string&) override {
+  // What a person would have seen, for comparing two runs of one program.
+  std::string seen;
+  void Display(std::string_view text) override {
+    seen += "display: ";
+    seen += text;
+    seen += '\n';
+  }
+  void Message(std::string_view text, std::string_view) override {
+    seen += "message: ";
+    seen += text;
+    seen += '\n';
+  }
+  TErrorAnswer ShowErrorDialog(const std::string& log) override {
+    seen += "error dialog: ";
+    seen += log;
+    seen += '\n';
     return goOn ? TErrorAnswer::kContinue : TErrorAnswer::kStop;
   }
   bool Headless() const override { return true; }
@@ -79,11 +92,15 @@ struct TOptions {
   bool goOn = false;  // --run: the error dialog's answer
 };
 
-// One first run of a program text, as the run-time does it at start.
-void RunOnce(const std::string& source, const std::string& sandbox, uint64_t budget, bool goOn) {
+// One first run of a program text, as the run-time does it at start; gives
+// what the host was shown.
+std::string RunOnce(const std::string& source, const std::string& sandbox, uint64_t budget, bool goOn,
+                    bool caches = true) {
   TQuietHost host;
   host.goOn = goOn;
   TTamaBase tama(host);
+  tama.cachesOn = caches;
+  tama.random.SetSeed(12345);  // both runs of a comparison draw the same numbers
   tama.runtimePath = "tamakazu";
   tama.commandLine = {"tamakazu", "fuzz.tmk"};
   tama.programFileName = "fuzz.tmk";
@@ -95,6 +112,7 @@ void RunOnce(const std::string& source, const std::string& sandbox, uint64_t bud
   for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
   tama.SetHandlers(families);
   host::RunMain(tama, families);
+  return std::move(host.seen);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -275,7 +293,7 @@ struct TOutcome {
 };
 
 std::string FirstFaultLine(const std::string& log) {
-  for (const char* key : {"SUMMARY:", "runtime error:", "terminate called", "ERROR: AddressSanitizer"}) {
+  for (const char* key : {"SUMMARY:", "runtime error:", "terminate called", "ERROR: AddressSanitizer", "CACHES:"}) {
     size_t p = log.find(key);
     if (p == std::string::npos) continue;
     size_t e = log.find('\n', p);
@@ -307,7 +325,17 @@ TOutcome RunChild(const std::string& input, const std::string& sandbox, const st
     signal(SIGXFSZ, SIG_IGN);
     alarm(timeout);
     if (chdir(sandbox.c_str()) != 0) _exit(3);
-    RunOnce(input, sandbox, budget, goOn);
+    // the program runs with the read caches and without them: both runs must
+    // show the same (a program that reads the clock or the files of the first
+    // run may differ by itself; such findings are read by hand)
+    const std::string cached = RunOnce(input, sandbox, budget, goOn, true);
+    EmptyFolder(sandbox);
+    const std::string plain = RunOnce(input, sandbox, budget, goOn, false);
+    if (cached != plain) {
+      std::fprintf(stderr, "CACHES: the read caches change what the program shows\n--- with caches\n%s\n--- without\n%s\n",
+                   cached.c_str(), plain.c_str());
+      _exit(4);
+    }
     _exit(0);
   }
   int status = 0;
