@@ -8,7 +8,6 @@
 #include <new>
 #include <vector>
 
-#include "engine/flow.h"
 #include "engine/tama.h"
 #include "engine/ztext.h"
 #include "frontend/scanner.h"
@@ -406,11 +405,13 @@ bool CompileAssignment(TTamaBase& t, const TText& text, const char* p, TPlan& pl
   }
   if (plan.target.empty() || plan.target.find('#') != std::string::npos) return false;
   SkipBlanks(q);
-  const char* end;
-  try {
-    end = SentenceEnd(t, q);
-  } catch (const std::exception&) {
-    return false;
+  // the value runs to the sentence end; one with a literal, a parenthesised
+  // part or a chain joined with "&" makes no plan (and reading it here must
+  // not report its errors: the general reading does)
+  const char* end = q;
+  while (*end && *end != '\r' && *end != '\n' && *end != ';') {
+    if (*end == '"' || *end == '`' || *end == '(' || *end == '&') return false;
+    end += sjis::CharLenZ(end);
   }
   plan.spliceFirst = true;
   plan.firstWord.assign(w);

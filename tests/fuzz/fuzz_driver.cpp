@@ -330,6 +330,7 @@ TOutcome RunChild(const std::string& input, const std::string& sandbox, const st
     // run may differ by itself; such findings are read by hand)
     const std::string cached = RunOnce(input, sandbox, budget, goOn, true);
     EmptyFolder(sandbox);
+    if (chdir(sandbox.c_str()) != 0) _exit(3);  // the first run may have changed the working folder
     const std::string plain = RunOnce(input, sandbox, budget, goOn, false);
     if (cached != plain) {
       std::fprintf(stderr, "CACHES: the read caches change what the program shows\n--- with caches\n%s\n--- without\n%s\n",
