@@ -319,6 +319,7 @@ void Moshi(TTamaBase& t, int) {
   if (text) {
     if (TConditionShape* shape = plan::FindCondition(t, *text, p)) {
       p = text->begin() + shape->end;
+      if (shape->crossesLine) t.currentRow = shape->row;
       std::string result;
       if (!plan::EvaluateCondition(t, *text, *shape, result)) result = t.EvaluateExpression(shape->expression);
       t.conditionResult = ReadInteger(result, 0) == 1 ? 1 : 0;
@@ -329,6 +330,7 @@ void Moshi(TTamaBase& t, int) {
   const char* start = p;
   const char* end = nullptr;  // the end of the condition text
   const char* q = p;
+  bool crossesLine = false;
   while (true) {
     if (*q == 0) t.Raise("条件分岐の終端文字を認識できませんでした。");
     if (atTerminator(q)) {
@@ -344,6 +346,7 @@ void Moshi(TTamaBase& t, int) {
       // condition itself ends with its line
       end = q;
       t.LineBreakStep(q, false);
+      crossesLine = true;
       SkipBlanks(q);
       if (!atTerminator(q)) t.Raise("条件分岐の終端文字を認識できませんでした。");
       break;
@@ -354,7 +357,10 @@ void Moshi(TTamaBase& t, int) {
   p = q;
   std::string expression = RewriteCondition(t, condition);
   if (text) {
-    plan::KeepCondition(t, *text, start, static_cast<uint32_t>(q - text->begin()), expression);
+    TConditionShape& shape =
+        plan::KeepCondition(t, *text, start, static_cast<uint32_t>(q - text->begin()), expression);
+    shape.crossesLine = crossesLine;
+    shape.row = t.currentRow;
   }
   std::string result = t.EvaluateExpression(expression);
   t.conditionResult = ReadInteger(result, 0) == 1 ? 1 : 0;

@@ -35,6 +35,8 @@ struct TBlockShape {
 struct TConditionShape {
   uint64_t generation = 0;
   uint32_t end = 0;
+  bool crossesLine = false;  // the terminator stands on the next line: its row is read
+  int row = 0;               // the row then read
   std::string expression;
   int32_t plan = -1;  // the read plan of the expression, -1 for none
 };
