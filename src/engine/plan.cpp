@@ -473,10 +473,7 @@ const TBlockShape* FindBlock(const TText& text, const char* p) {
 void KeepBlock(const TText& text, const char* p, TBlockShape shape) {
   TSentenceCache& cache = CacheOf(text);
   uint32_t& i = TableOf(cache.blockAt, text)[OffsetOf(text, p)];
-  if (i) {
-    cache.blocks[i - 1] = std::move(shape);
-    return;
-  }
+  if (i) return;  // kept already
   cache.blocks.push_back(std::move(shape));
   i = static_cast<uint32_t>(cache.blocks.size());
 }
