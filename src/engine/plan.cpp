@@ -37,6 +37,7 @@ struct TOperand {
   long double number = 0;
   int64_t integer = 0;
   bool isInt = false;         // the number is whole and below 10^15 in magnitude
+  bool canonical = false;     // and written as the formatting writes it ("7", not "007" or "7.0")
   THashNode* node = nullptr;  // the variable, found in the plan's generation
 };
 
@@ -115,23 +116,14 @@ bool ReadOperand(const char*& q, const char* end, TPlan& plan) {
   TOperand o;
   if (sjis::IsDigit(c)) {
     o.text = frontend::ReadNumber(q);
-    if (q > end) return false;
-    size_t i = 0;
-    while (i < o.text.size() && sjis::IsDigit(o.text[i])) ++i;
-    if (i < o.text.size() && o.text[i] == '.') {
-      ++i;
-      while (i < o.text.size() && sjis::IsDigit(o.text[i])) ++i;
-    }
-    if (i != o.text.size()) return false;
+    if (q > end || !IsPlainDecimal(o.text)) return false;
     try {
       o.number = TextToNumber(o.text);
     } catch (const std::exception&) {
       return false;
     }
-    if (std::fabs(o.number) < 1e15L && o.number == std::trunc(o.number)) {
-      o.integer = static_cast<int64_t>(o.number);
-      o.isInt = true;
-    }
+    o.isInt = SmallWholeNumber(o.number, o.integer);
+    o.canonical = o.isInt && o.text == FormatInteger(o.integer);
   } else {
     if (sjis::IsOperator(c) || c == '"' || c == '`' || c == '(' || c == '$' || c == '#') return false;
     std::string_view w = frontend::ReadWord(q);
@@ -338,15 +330,12 @@ void StoreNumber(THashNode& node, const TVal& r) {
     node.SetIntValue(r.i);
     return;
   }
-  const long double v = r.num;
-  char buf[kNumberTextMax];
-  std::string_view text(buf, FormatNumberTo(v, buf));
-  if (v == std::trunc(v) && std::fabs(v) < 1e15L)
-    node.SetNumberValue(text, v == 0 ? 0 : v);
-  else
-    node.SetValue(std::string(text));
+  if (int64_t i; SmallWholeNumber(r.num, i)) {
+    node.SetIntValue(i);
+    return;
+  }
+  node.SetValue(FormatNumber(r.num));
 }
-
 
 bool RunAssignment(TTamaBase& t, const TText& text, TPlan& plan, const char*& p) {
   if (plan.generation != t.words.Generation()) Resolve(t, plan);
@@ -357,7 +346,7 @@ bool RunAssignment(TTamaBase& t, const TText& text, TPlan& plan, const char*& p)
     // one operand: its value and tag as they are
     const TOperand& o = plan.operands[0];
     if (o.name.empty()) {
-      if (o.isInt && o.text.find_first_not_of("0123456789") == std::string::npos && (o.text == "0" || o.text[0] != '0'))
+      if (o.canonical)
         target->SetIntValue(o.integer);
       else
         target->SetNumberValue(o.text, o.number);

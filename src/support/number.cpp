@@ -336,6 +336,26 @@ long double TextToNumber(std::string_view text) {
   return negative ? -v : v;
 }
 
+bool IsPlainDecimal(std::string_view v) noexcept {
+  size_t i = 0;
+  if (i < v.size() && v[i] == '-') ++i;
+  const size_t digits = i;
+  while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
+  if (i == digits) return false;
+  if (i < v.size() && v[i] == '.') {
+    const size_t frac = ++i;
+    while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
+    if (i == frac) return false;
+  }
+  return i == v.size();
+}
+
+bool SmallWholeNumber(long double x, int64_t& out) noexcept {
+  if (!(std::fabs(x) < 1e15L) || x != std::trunc(x)) return false;
+  out = static_cast<int64_t>(x);
+  return true;
+}
+
 int32_t ReadInteger(std::string_view s, int32_t deflt) noexcept {
   size_t i = 0, n = s.size();
   while (i < n && s[i] == ' ') ++i;

@@ -108,6 +108,14 @@ long double TextToNumber(std::string_view text);
 // Hexadecimal 80000000-FFFFFFFF are the negative numbers of the same bits.
 int32_t ReadInteger(std::string_view text, int32_t deflt) noexcept;
 
+// A plain decimal: an optional minus, digits, and a fraction after a point
+// ("12", "-0.5"); such a text reads the same as a number of a program.
+bool IsPlainDecimal(std::string_view text) noexcept;
+
+// True for a whole number below 10^15 in magnitude, given in `out`: the
+// numbers the formatting writes as plain digits and that read back exactly.
+bool SmallWholeNumber(long double x, int64_t& out) noexcept;
+
 // Number-read: truncated toward zero; outside the signed 32-bit range (NaN
 // included) the range error.
 int32_t NumberRead(long double x);

@@ -1,7 +1,6 @@
 #include "words/hash.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
 #include "sjis/sjis.h"
@@ -242,28 +241,13 @@ void THashNode::ReadNumber() const {
   numberState_ = kNumKnown;
   try {
     number_ = TextToNumber(value_);
-    numberState_ |= kNumValid;
-    if (std::fabs(number_) < 1e15L && number_ == std::trunc(number_)) {
-      int_ = static_cast<int64_t>(number_);
-      numberState_ |= kNumInt;
-    }
   } catch (const std::exception&) {
     number_ = 0;
     return;
   }
-  // a plain decimal: an optional minus, digits, and a fraction after a point
-  std::string_view v = value_;
-  size_t i = 0;
-  if (i < v.size() && v[i] == '-') ++i;
-  size_t digits = i;
-  while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
-  if (i == digits) return;
-  if (i < v.size() && v[i] == '.') {
-    size_t frac = ++i;
-    while (i < v.size() && v[i] >= '0' && v[i] <= '9') ++i;
-    if (i == frac) return;
-  }
-  if (i == v.size()) numberState_ |= kNumPlain;
+  numberState_ |= kNumValid;
+  if (SmallWholeNumber(number_, int_)) numberState_ |= kNumInt;
+  if (IsPlainDecimal(value_)) numberState_ |= kNumPlain;
 }
 
 void THash::LoadFromText(std::string_view text) {

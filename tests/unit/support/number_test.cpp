@@ -565,3 +565,20 @@ TEST(FormatNumber, EveryWrittenNumberReadsBackToTheSameText) {
     ASSERT_EQ(FormatNumber(TextToNumber(s)), s) << static_cast<double>(x);
   }
 }
+
+TEST(PlainNumbers, PlainDecimalsAndSmallWholeNumbers) {
+  struct {
+    const char* text;
+    bool plain;
+  } texts[] = {{"12", true}, {"-0.5", true}, {"007", true}, {"5.", false}, {".5", false}, {"1e3", false},
+               {"+1", false}, {"-", false}, {"", false},  {"12abc", false}, {"1,000", false}};
+  for (const auto& c : texts) EXPECT_EQ(IsPlainDecimal(c.text), c.plain) << c.text;
+  int64_t i = -1;
+  EXPECT_TRUE(SmallWholeNumber(-999999999999999.0L, i));
+  EXPECT_EQ(i, -999999999999999);
+  EXPECT_TRUE(SmallWholeNumber(-0.0L, i));
+  EXPECT_EQ(i, 0);
+  EXPECT_FALSE(SmallWholeNumber(1e15L, i));
+  EXPECT_FALSE(SmallWholeNumber(0.5L, i));
+  EXPECT_FALSE(SmallWholeNumber(std::numeric_limits<long double>::quiet_NaN(), i));
+}
