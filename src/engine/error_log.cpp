@@ -1,6 +1,7 @@
 #include "engine/error_log.h"
 
 #include "sjis/sjis.h"
+#include "support/lines.h"
 
 namespace tama {
 
@@ -30,11 +31,7 @@ void TErrorLog::Assign(std::string text) {
   if (text_.size() > cap_) Trim();
 }
 
-bool TErrorLog::Blank() const {
-  for (char c : text_)
-    if (static_cast<unsigned char>(c) > 0x20) return false;
-  return true;
-}
+bool TErrorLog::Blank() const { return support::TrimControl(text_).empty(); }
 
 // Drops the oldest lines until the log holds about three quarters of the cap,
 // so that the next trim is far off and appending stays cheap.
@@ -44,20 +41,24 @@ void TErrorLog::Trim() {
   size_t from = lines.size() > keep ? lines.size() - keep : 0;
   // the kept part starts after a line break
   size_t cut = lines.find("\r\n", from == 0 ? 0 : from - 1);
+  // the lines that end before `end`
+  auto linesBefore = [&](size_t end) {
+    uint64_t n = 0;
+    for (size_t i = 0; i + 1 < end; ++i)
+      if (lines[i] == '\r' && lines[i + 1] == '\n') ++n;
+    return n;
+  };
   uint64_t gone = 0;
   if (cut != std::string_view::npos && cut + 2 < lines.size()) {
     cut += 2;
-    for (size_t i = 0; i + 1 < cut; ++i)
-      if (lines[i] == '\r' && lines[i + 1] == '\n') ++gone;
+    gone = linesBefore(cut);
   } else {
     // one line longer than the cap: its start goes, cut at a character
     size_t i = lines.rfind("\r\n", from);
     i = i == std::string_view::npos ? 0 : i + 2;
-    for (size_t j = 0; j + 1 < i; ++j)
-      if (lines[j] == '\r' && lines[j + 1] == '\n') ++gone;
+    gone = linesBefore(i) + 1;
     while (i < from) i += sjis::CharLen(lines, i);
     cut = i;
-    ++gone;
   }
   dropped_ += gone;
   std::string marker = MarkerLine(dropped_);
