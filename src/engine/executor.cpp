@@ -457,6 +457,15 @@ void TTamaBase::ExecutePending() {
     return;
   }
   std::string obj = args.Pop();
+  // an event name after an object: the event is invoked on it
+  if (invokeObjectEvent) {
+    std::string_view name = obj;
+    if (frontend::EndsWithChar(name, kw::kNo)) name.remove_suffix(kw::kNo.size());
+    if (invokeObjectEvent(*this, name, w)) {
+      ++sentencesDone;
+      return;
+    }
+  }
   if (!obj.empty()) args.Push(obj);
   std::string msg;
   for (const auto& it : args.Items()) {

@@ -131,6 +131,7 @@ void TTamaBase::RegisterWords(const std::vector<const TCommandFamily*>& families
   foldedProperties.clear();
   for (const char* name : PropertyNames()) foldedProperties.push_back(FoldOkurigana(name));
   BindQuickRefs();
+  if (resetObjects) resetObjects(*this);
 }
 
 }  // namespace tama

@@ -44,6 +44,9 @@ class TQuickRef {
 
 struct TFileState;
 struct TFindCsv;  // support/csvdb.h
+namespace gui {
+struct TGuiState;  // gui/model.h
+}
 
 // A value as a reader gives it: its text and its type tag.
 struct TValue {
@@ -255,6 +258,16 @@ class TTamaBase {
   void (*setObjectValue)(TTamaBase& t, THashNode& object, const std::string& value) = nullptr;
   void (*setObjectProperty)(TTamaBase& t, THashNode& object, std::string_view property, std::string_view valueText) =
       nullptr;
+  // ... and these: a property read (『AのB』), the value of an object word
+  // used alone, an event named after an object in a sentence (false when the
+  // word is not one of the event names), and the reset of the objects at
+  // every registration of the words.
+  TValue (*readObjectProperty)(TTamaBase& t, THashNode& object, std::string_view property) = nullptr;
+  TValue (*readObjectValue)(TTamaBase& t, THashNode& object) = nullptr;
+  bool (*invokeObjectEvent)(TTamaBase& t, std::string_view object, std::string_view event) = nullptr;
+  void (*resetObjects)(TTamaBase& t) = nullptr;
+  // the objects of the user interface (gui/model.h; made on first use)
+  std::shared_ptr<gui::TGuiState> gui;
 
   // A nested run: saves what a run inside the current step would disturb.
   class TNested {

@@ -156,9 +156,16 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
       curTag = node->Tag;
       return node->Value();
     }
-    case wkObject:
-      curTag = kTagString;
-      return node->Value();
+    case wkObject: {
+      if (!readObjectValue) {
+        curTag = kTagString;
+        return node->Value();
+      }
+      THashNodeRef keep = node;  // the read may run program code
+      TValue v = readObjectValue(*this, *keep);
+      curTag = std::move(v.tag);
+      return std::move(v.text);
+    }
     case wkDllFunction:
       Raise("\"" + node->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
     case wkHash:
@@ -704,9 +711,15 @@ std::string TTamaBase::ItemAccess(THashNodeRef base, const char*& p) {
         curTag = item->Tag.empty() ? std::string() : std::string(1, item->Tag.back());
         return item->Value();
       }
-      case wkObject:
-        curTag = kTagString;
-        return base->Value();
+      case wkObject: {
+        if (!readObjectProperty) {
+          curTag = kTagString;
+          return base->Value();
+        }
+        TValue v = readObjectProperty(*this, *base, key);
+        if (!v.tag.empty()) curTag = std::move(v.tag);
+        return std::move(v.text);
+      }
       default:
         Raise("オブジェクト\"" + base->Name + "\"から、直接値を得ることは出来ません。");
     }
