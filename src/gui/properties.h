@@ -23,6 +23,8 @@ enum TProperty : int {
 
 // The event slot a property sets (-1 when it sets none).
 int SlotOfProperty(int property);
+// The property's name as the table writes it.
+std::string PropertyNameOf(int property);
 
 // The read of a property of a live object: its text and value form (an empty
 // tag leaves the current form as it was).
