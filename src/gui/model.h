@@ -90,7 +90,7 @@ struct TTreeNode {
   int level = 0;
 };
 
-// Where the scripted events and the view may move an object's state.
+// One object: its record, its event slots, and its state as its widget shows it.
 struct TObjNode {
   std::string name;
   int kind = kButton;
@@ -197,6 +197,8 @@ class TView {
   int screenWidth = 1024, screenHeight = 768;
 };
 
+class TScript;  // gui/script.h
+
 // The state of the user interface of one interpreter.
 struct TGuiState {
   TGuiState();
@@ -218,6 +220,9 @@ struct TGuiState {
   bool cursorShown = true;
   bool trayIcon = false;
   std::string icon;
+
+  // the scripted user events of --events (null without)
+  std::shared_ptr<TScript> script;
 
   TObjNode* Find(int number) {
     return number >= 0 && number < static_cast<int>(objects.size()) ? objects[number].get() : nullptr;
