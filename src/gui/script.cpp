@@ -188,10 +188,11 @@ std::string JsonString(std::string_view sjisText) {
 }  // namespace
 
 int KeyCodeOf(std::string_view name) {
-  int n = 0;
-  if (ReadInt(name, n)) return n >= 0 && n < 256 ? n : -1;
+  // a single letter or digit is its key; a longer number is a key code
   std::string u = Upper(name);
   if (u.size() == 1 && ((u[0] >= 'A' && u[0] <= 'Z') || (u[0] >= '0' && u[0] <= '9'))) return u[0];
+  int n = 0;
+  if (ReadInt(name, n)) return n >= 0 && n < 256 ? n : -1;
   if (u.size() >= 2 && u[0] == 'F' && ReadInt(std::string_view(u).substr(1), n) && n >= 1 && n <= 16)
     return 111 + n;
   for (const auto& k : kKeys)
