@@ -28,7 +28,10 @@ void AttachHandler(TTamaBase& t, TObjNode& node, int slot, std::string_view writ
     EmptySlot(node, slot);
     return;
   }
-  if (Enclosed(v, '`', '`')) v = v.substr(1, v.size() - 2);
+  if (Enclosed(v, '`', '`'))
+    v = v.substr(1, v.size() - 2);
+  else if (Enclosed(v, '"', '"'))
+    v = t.EvaluateText(v);  // a literal stands for its text
   if (!v.empty()) {
     THashNodeRef word = t.words.FindRef(v, false);
     if (!word) word = t.words.FindRef(v, true);

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "engine/system_words.h"
-#include "frontend/normalize.h"
 #include "gui/properties.h"
 #include "gui/readers.h"
 #include "support/number.h"
@@ -332,15 +331,9 @@ void MakeFromName(TTamaBase& t, std::string_view nameIn) {
   } else {
     sentence = name + "を," + KindWord(kind) + "として,作成;";
   }
-  sentence += "\r\n";
-  // the sentence runs as a program text of its own; its errors come back here
-  const int row = t.currentRow;
+  // the sentence runs as a program text of its own (in the canonical form
+  // already, and on the current line); its errors come back here
   try {
-    try {
-      frontend::NormalizeSource(sentence);
-    } catch (const frontend::TNormalizeError& e) {
-      t.Raise(e.what());
-    }
     TTextRef text = MakeText(sentence);
     TTamaBase::TNested nested(t);
     t.Jump({text, text->begin()});
@@ -350,10 +343,8 @@ void MakeFromName(TTamaBase& t, std::string_view nameIn) {
       if (t.cur == before) break;
     }
   } catch (const std::exception& e) {
-    t.currentRow = row;
     t.Raise(std::string(e.what()) + "(\"作る\"命令にて)");
   }
-  t.currentRow = row;
 }
 
 // ---- lookup ----
