@@ -119,10 +119,11 @@ TObjNode& LiveObject(TTamaBase& t, const THashNode& word) {
   return *node;
 }
 
-// The row of a property name: a literal is its value, and a name that is not
-// a property may be a word whose value is one.
+// The row of a property name: a literal or a parenthesised text is its
+// value, and a name that is not a property may be a word whose value is one.
 int PropertyOf(TTamaBase& t, const TObjNode& node, std::string& property) {
-  if (!property.empty() && (property.front() == '"' || property.front() == '`')) property = t.EvaluateText(property);
+  if (!property.empty() && (property.front() == '"' || property.front() == '`' || property.front() == '('))
+    property = t.EvaluateText(property);
   int index = PropertyIndex(t, property);
   if (index < 0 && t.words.Find(property, false)) {
     std::string value = t.EvaluateText(property);
