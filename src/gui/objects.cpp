@@ -68,6 +68,36 @@ void FitLabel(TTamaBase& t, TObjNode& node) {
   node.h = view.TextHeight(node.font);
 }
 
+// What a new widget takes of the drawing font: kinds that keep the toolkit's
+// font take nothing; only a フォーム and a ラベル take the colour, and a
+// トラック takes no style.
+TFont FontForKind(int kind, const TFont& drawing) {
+  TFont font;
+  switch (kind) {
+    case kImage:
+    case kBar:
+    case kAnime:
+    case kMenu:
+    case kBrowser:
+    case kPanel:
+    case kScroll:
+    case kTabPage:
+    case kTree:
+      return font;
+    default:
+      break;
+  }
+  font.name = drawing.name;
+  font.size = drawing.size;
+  if (kind != kTrack) {
+    font.bold = drawing.bold;
+    font.italic = drawing.italic;
+    font.underline = drawing.underline;
+  }
+  if (kind == kForm || kind == kLabel) font.color = drawing.color;
+  return font;
+}
+
 TObjNode& NewRecord(TTamaBase& t, int kind, std::string name, const TFont& font) {
   TGuiState& g = Gui(t);
   auto node = std::make_unique<TObjNode>();
@@ -272,10 +302,11 @@ void CreateObject(TTamaBase& t, std::string_view position, bool positionOmitted,
   if (!positionOmitted && !ReadPoint(t, position, at))
     t.Raise("オブジェクト\"" + name + "\"は、未定義なので、作成できません。座標指定に誤りがあります。\"" +
             std::string(position) + "\"");
-  const TFont font = DrawingFont(t);
+  const TFont drawing = DrawingFont(t);
   const int kind = KindOfWord(kindWord);
   if (kind < 0 || kind == kMenu)
     t.Raise("オブジェクト\"" + std::string(kindWord) + "\"は、未定義なので、作成できません。");
+  const TFont font = FontForKind(kind, drawing);
   std::string_view word = KindWord(kind);
   std::string caption = name;
   if (name.size() >= word.size() && std::string_view(name).substr(name.size() - word.size()) == word)
@@ -306,7 +337,7 @@ void CreateObject(TTamaBase& t, std::string_view position, bool positionOmitted,
   g.view->Created(node);
   if (kind == kForm) {
     // the picture layer that covers the client area and carries the mouse events
-    TObjNode& img = NewRecord(t, kImage, "img", font);
+    TObjNode& img = NewRecord(t, kImage, "img", TFont{});
     img.parent = number;
     img.w = g.objects[number]->w;
     img.h = g.objects[number]->h;

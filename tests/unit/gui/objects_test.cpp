@@ -154,6 +154,30 @@ TEST(Objects, SizesAndCaptions) {
   EXPECT_EQ(r.Make("L2", "ラベル").h, 32);
 }
 
+TEST(Objects, FontsOfNewObjects) {
+  TRun r;
+  r.t.QuickWord("文字書体").SetValue("ＭＳ 明朝｜太字");
+  r.t.QuickWord("文字サイズ").SetValue("20");
+  r.t.QuickWord("文字色").SetValue("255");
+  struct {
+    const char* kind;
+    int size;
+    bool bold;
+    int64_t color;
+  } cases[] = {
+      {"ボタン", 20, true, 0},   {"ラベル", 20, true, 255}, {"フォーム", 20, true, 255},
+      {"トラック", 20, false, 0}, {"イメージ", 12, false, 0}, {"パネル", 12, false, 0},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const TFont& f = r.Make("F" + std::to_string(n++), c.kind).font;
+    EXPECT_EQ(f.size, c.size) << c.kind;
+    EXPECT_EQ(f.bold, c.bold) << c.kind;
+    EXPECT_EQ(f.color, c.color) << c.kind;
+    EXPECT_EQ(f.name, c.size == 20 ? "ＭＳ 明朝" : "ＭＳ ゴシック") << c.kind;
+  }
+}
+
 TEST(Objects, FormWithPictureLayer) {
   TRun r;
   TObjNode& f = r.Make("F", "フォーム", "(5,70)");
