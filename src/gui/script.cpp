@@ -130,28 +130,23 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-// The modifier list of 押された特殊キー: Shift, Alt, Ctrl, then the buttons,
-// one per line without a line break at the end.
-std::string ModifierText(std::string_view buttons, std::string_view modifiers) {
-  static const char* const kOrder[] = {"SHIFT", "ALT", "CTRL", "LEFT", "RIGHT", "MIDDLE", "DOUBLE"};
-  static const char* const kWords[] = {"Shift", "Alt", "Ctrl", "Left", "Right", "Middle", "Double"};
-  std::string all = "," + Upper(buttons) + "," + Upper(modifiers) + ",";
+// The modifier bits of a list such as "Shift,Ctrl" (also "+" or "|" between).
+unsigned ModifierBits(std::string_view list) {
+  static const char* const kNames[] = {"SHIFT", "ALT", "CTRL", "LEFT", "RIGHT", "MIDDLE", "DOUBLE"};
+  static const unsigned kBits[] = {kModShift, kModAlt, kModCtrl, kModLeft, kModRight, kModMiddle, kModDouble};
+  std::string all = "," + Upper(list) + ",";
   for (char& c : all)
     if (c == '+' || c == '|') c = ',';
-  std::string out;
-  for (size_t k = 0; k < std::size(kOrder); ++k) {
-    if (all.find(std::string(",") + kOrder[k] + ",") == std::string::npos) continue;
-    if (!out.empty()) out += "\r\n";
-    out += kWords[k];
-  }
-  return out;
+  unsigned bits = 0;
+  for (size_t k = 0; k < std::size(kNames); ++k)
+    if (all.find(std::string(",") + kNames[k] + ",") != std::string::npos) bits |= kBits[k];
+  if (all.find(",CONTROL,") != std::string::npos) bits |= kModCtrl;
+  return bits;
 }
 
 bool IsTextKind(int kind) {
   return kind == kEdit || kind == kMemo || kind == kCombo || kind == kRichEdit || kind == kTEditor;
 }
-
-void SetSystem(TTamaBase& t, const char* name, std::string value) { t.QuickWord(name).SetValue(std::move(value)); }
 
 // The top-level window an object lies on.
 TObjNode* WindowOf(TGuiState& g, TObjNode* node) {
@@ -328,10 +323,9 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     Fail(t, step, "\"" + verb + "\" cannot reach the " + sjis::SjisToUtf8(KindWord(kind)) + " \"" + step.args[0] + "\"");
   };
   // a slot event of the object, if it is still alive when its turn comes
-  auto raise = [&](int slot) {
-    if (TObjNode* live = g.Find(number)) RaiseSlotEvent(t, *live, slot);
+  auto raise = [&](int slot, const TEventArgs& args = {}) {
+    if (TObjNode* live = g.Find(number)) RaiseSlotEvent(t, *live, slot, args);
   };
-  auto hasHandler = [&](int slot) { return static_cast<bool>(node->eventEntry[slot]); };
 
   if (verb == "click" || verb == "dblclick" || verb == "menu") {
     const int slot = verb == "dblclick" ? kSlotDblClick : kSlotClick;
@@ -340,11 +334,13 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
       node->checked = !node->checked;
       Changed(t, *node);
     }
-    if (kind == kTree && hasHandler(slot))
-      SetSystem(t, "イベントの値", node->treeSelected >= 0 && node->treeSelected < static_cast<int>(node->tree.size())
-                                        ? node->tree[node->treeSelected].path
-                                        : std::string());
-    return raise(slot);
+    TEventArgs args;
+    if (kind == kTree) {
+      args.hasValue = true;
+      if (node->treeSelected >= 0 && node->treeSelected < static_cast<int>(node->tree.size()))
+        args.value = node->tree[node->treeSelected].path;
+    }
+    return raise(slot, args);
   }
   if (verb == "type") {
     if (!IsTextKind(kind)) return cannot();
@@ -365,24 +361,18 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     if (k >= step.args.size()) return Fail(t, step, "key needs a key name");
     int code = KeyCodeOf(step.args[k]);
     if (code < 0) return Fail(t, step, "unknown key \"" + step.args[k] + "\"");
-    std::string mods = ModifierText("", k + 1 < step.args.size() ? step.args[k + 1] : std::string());
+    TEventArgs args;
+    args.key = true;
+    args.keyCode = code;
+    args.modifiers = ModifierBits(k + 1 < step.args.size() ? step.args[k + 1] : std::string());
     if (!SlotConnected(kind, kSlotKeyDown) && kind != kForm) return cannot();
     TObjNode* window = WindowOf(g, node);
     const bool preview = window && window->number == 0 && number != 0;
     for (int slot : slots) {
       // the main window sees every key before the focused widget
-      std::vector<int> targets;
-      if (preview) targets.push_back(0);
-      targets.push_back(number);
-      for (int target : targets) {
-        TObjNode* live = g.Find(target);
-        if (!live) continue;
-        if (live->eventEntry[slot]) {
-          SetSystem(t, "押されたキー", std::to_string(code));
-          SetSystem(t, "押された特殊キー", mods);
-        }
-        RaiseSlotEvent(t, *live, slot);
-      }
+      if (preview)
+        if (TObjNode* main = g.Find(0)) RaiseSlotEvent(t, *main, slot, args);
+      raise(slot, args);
     }
     return;
   }
@@ -454,8 +444,10 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
         return Fail(t, step, "no node " + what + " in \"" + step.args[0] + "\"");
       node->treeSelected = index;
       Changed(t, *node);
-      if (hasHandler(kSlotChange)) SetSystem(t, "イベントの値", node->tree[index].path);
-      return raise(kSlotChange);
+      TEventArgs args;
+      args.hasValue = true;
+      args.value = node->tree[index].path;
+      return raise(kSlotChange, args);
     }
     if (kind == kGrid) {
       if (verb != "select" && verb != "cell") return cannot();
@@ -485,23 +477,25 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     int x = 0, y = 0;
     if (k + 1 >= step.args.size() || !ReadInt(step.args[k], x) || !ReadInt(step.args[k + 1], y))
       return Fail(t, step, "mouse needs X and Y");
-    std::string button, mods;
+    unsigned mods = 0;
+    bool button = false;
     for (size_t i = k + 2; i < step.args.size(); ++i) {
-      std::string u = Upper(step.args[i]);
-      if (u == "LEFT" || u == "RIGHT" || u == "MIDDLE")
-        button = step.args[i];
-      else
-        mods += (mods.empty() ? "" : ",") + step.args[i];
+      unsigned bits = ModifierBits(step.args[i]);
+      if (!bits) return Fail(t, step, "unknown button or modifier \"" + step.args[i] + "\"");
+      if (bits & (kModLeft | kModRight | kModMiddle)) button = true;
+      mods |= bits;
     }
-    if (button.empty() && action != "move") button = "Left";
+    if (!button && action != "move") mods |= kModLeft;
     const int slot = action == "down" ? kSlotMouseDown : action == "up" ? kSlotMouseUp : kSlotMouseMove;
     if (!SlotConnected(kind, slot)) return cannot();
-    SetSystem(t, "マウスX", std::to_string(x));
-    SetSystem(t, "マウスY", std::to_string(y));
-    SetSystem(t, "押された特殊キー", ModifierText(button, mods));
+    TEventArgs args;
+    args.mouse = true;
+    args.mouseX = x;
+    args.mouseY = y;
+    args.modifiers = mods;
     // an アニメ raises its click with the left button's press
-    if (kind == kAnime && slot == kSlotMouseDown && Upper(button) == "LEFT") raise(kSlotClick);
-    return raise(slot);
+    if (kind == kAnime && slot == kSlotMouseDown && (mods & kModLeft)) raise(kSlotClick, args);
+    return raise(slot, args);
   }
   if (verb == "drop") {
     if (kind == kMenu) return cannot();
@@ -511,8 +505,12 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
       files += ToSjis(step.args[i]);
     }
     if (!node->fileDrop) return Fail(t, step, "\"" + step.args[0] + "\" does not take dropped files");
-    SetSystem(t, "イベントの値", files);
-    if (node->eventEntry[kSlotFileDrop] || !node->eventText[kSlotFileDrop].empty()) return raise(kSlotFileDrop);
+    if (node->eventEntry[kSlotFileDrop] || !node->eventText[kSlotFileDrop].empty()) {
+      TEventArgs args;
+      args.hasValue = true;
+      args.value = files;
+      return raise(kSlotFileDrop, args);
+    }
     // without program code the widget takes the names itself
     if (kind == kEdit) {
       node->text = files;
