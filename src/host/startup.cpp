@@ -15,6 +15,7 @@
 #include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
+#include "gui/objects.h"
 #include "host/headless.h"
 #include "host/packed.h"
 #include "sjis/convert.h"
@@ -176,6 +177,7 @@ void PrepareState(TTamaBase& tama, const std::vector<std::string>& args,
   tama.runtimePath = ToSjis(args[0]);
   for (const auto& a : args) tama.commandLine.push_back(ToSjis(a));
   tama.SetHandlers(families);
+  gui::Install(tama);
 }
 
 // Choosing the program and loading its text: the container in the
