@@ -150,6 +150,13 @@ TPictureRead ReadPictureSize(const std::string& nativePath, std::string_view ext
   return TPictureRead::kOk;
 }
 
+TObjNode& PictureLayer(TTamaBase& t, TObjNode& form) {
+  if (form.number == 0 || form.imgNumber == form.number) return form;
+  TObjNode* layer = Gui(t).Find(form.imgNumber);
+  if (!layer) t.Raise("オブジェクト\"フォームのimg\"は、作成されていません。");
+  return *layer;
+}
+
 TPictureSize LoadPicture(TTamaBase& t, std::string_view name) {
   std::string file = ExtractPackedFile(t, name);
   if (file.empty()) {
@@ -157,10 +164,11 @@ TPictureSize LoadPicture(TTamaBase& t, std::string_view name) {
     if (support::ExtensionPart(name).empty()) {
       TGuiState& g = Gui(t);
       TObjNode* node = g.FindByName(name);
-      if (node && node->kind == kImage)
-        return node->hasPicture ? TPictureSize{node->pictureW, node->pictureH} : TPictureSize{node->w, node->h};
-      if (node && node->kind == kForm)
-        return node->pictureW > 0 ? TPictureSize{node->pictureW, node->pictureH} : TPictureSize{node->w, node->h};
+      if (node && node->kind == kForm) node = &PictureLayer(t, *node);
+      if (node && (node->kind == kImage || node->kind == kForm)) {
+        if (node->hasPicture || node->pictureW > 0) return {node->pictureW, node->pictureH};
+        return {node->w, node->h};
+      }
       RaiseBare(t, "画像として、\"" + std::string(name) + "\"を読み込めません。");
     }
     file = ResolveFileName(t, name);

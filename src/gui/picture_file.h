@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/tama.h"
+#include "gui/model.h"
 
 namespace tama::gui {
 
@@ -26,6 +27,10 @@ enum class TPictureRead {
 // case). On kBadData `reason` tells what is wrong.
 TPictureRead ReadPictureSize(const std::string& nativePath, std::string_view extension, TPictureSize& out,
                              std::string& reason);
+
+// The picture layer of a window: a フォーム's "img" (raises the error of a
+// missing one), 母艦's own record, whose layer carries number 0.
+TObjNode& PictureLayer(TTamaBase& t, TObjNode& form);
 
 // The picture a name loads: a packed file, "クリップボード" (empty without a
 // picture), an object name (a name without extension: an イメージ's picture

@@ -224,9 +224,15 @@ void FormResized(TTamaBase& t, TObjNode& node, int w, int h, bool recentre = fal
   node.w = w;
   node.h = h;
   if (recentre) Recentre(t, node);
-  node.pictureW = w;
-  node.pictureH = h;
   node.sizeSet = true;
+  TObjNode& layer = PictureLayer(t, node);
+  if (&layer != &node) {
+    layer.w = w;
+    layer.h = h;
+  }
+  layer.pictureW = w;
+  layer.pictureH = h;
+  if (&layer != &node) Changed(t, layer);
   Changed(t, node);
   if (changed) RaiseSlotEvent(t, node, kSlotChange);
 }
@@ -450,17 +456,18 @@ void SetPages(TTamaBase& t, TObjNode& node, std::string_view text) {
   std::vector<std::string> captions = LinesOf(text);
   const int count = static_cast<int>(captions.size());
   // the objects on the pages that go are destroyed with them
-  std::vector<std::string> gone;
+  std::vector<int> gone;
   TGuiState& g = Gui(t);
   for (int number : node.children)
-    if (TObjNode* child = g.Find(number); child && child->page >= count) gone.push_back(child->name);
+    if (TObjNode* child = g.Find(number); child && child->page >= count) gone.push_back(number);
   node.pages = std::move(captions);
   if (count == 0)
     node.activePage = -1;
   else
     node.activePage = std::clamp(node.activePage, 0, count - 1);
   Changed(t, node);
-  for (const auto& name : gone) DestroyByName(t, name);
+  for (int number : gone)
+    if (TObjNode* child = g.Find(number)) DestroyObject(t, *child);
 }
 
 // ---- animation ----
@@ -608,11 +615,13 @@ std::string ItemsOf(TTamaBase& t, const TObjNode& node) {
     case kTabPage: {
       TGuiState& g = Gui(t);
       std::string out;
-      // the picture layer lies under the other widgets and carries the
-      // form's number: the form's own name comes first
-      if (node.kind == kForm && node.imgNumber > 0)
-        if (TObjNode* img = g.Find(node.imgNumber)) out += img->name + "\r\n";
+      // the picture layer lies under the other widgets and stands for the
+      // form (its events are the form's): the form's own name comes first,
+      // but for 母艦, whose layer carries number 0
+      const bool layer = node.kind == kForm && node.number > 0 && node.imgNumber > 0;
+      if (layer) out += node.name + "\r\n";
       for (int number : node.children) {
+        if (layer && number == node.imgNumber) continue;
         TObjNode* child = number > 0 ? g.Find(number) : nullptr;
         if (!child || child->name.empty()) continue;
         if (node.kind == kTabPage && child->page != node.activePage) continue;
@@ -827,17 +836,23 @@ void WritePicture(TTamaBase& t, TObjNode& node, const std::string& text) {
       }
       Changed(t, node);
       return;
-    case kForm:
+    case kForm: {
+      TObjNode& layer = PictureLayer(t, node);
       if (text.empty()) {
-        node.hasPicture = false;
+        layer.hasPicture = false;
       } else {
         TPictureSize size = LoadPicture(t, text);
-        node.hasPicture = true;
-        node.pictureW = size.w;
-        node.pictureH = size.h;
+        layer.hasPicture = true;
+        layer.pictureW = size.w;
+        layer.pictureH = size.h;
+        if (&layer != &node) {
+          layer.w = size.w;
+          layer.h = size.h;
+        }
       }
-      Changed(t, node);
+      Changed(t, layer);
       return;
+    }
     case kAnime:
       LoadFrames(t, node, text, false);
       return;
@@ -948,6 +963,7 @@ TValue ReadProperty(TTamaBase& t, TObjNode& node, int property) {
     case kPropPicture:
     case kPropAddPicture: return Text(WordValue(t, node));
     case kPropStretch:
+      if (kind == kForm) return Number(PictureLayer(t, node).stretch);
       if (In(kind, kStretchKinds)) return Number(node.stretch);
       return {std::string(), kTagNumber};
     case kPropMax: return Number(kind == kBar ? node.barMax : 0);
@@ -972,7 +988,9 @@ TValue ReadProperty(TTamaBase& t, TObjNode& node, int property) {
         default: break;
       }
       break;
-    case kPropTransparent: return Number(In(kind, kTransparentKinds) ? node.transparent : 0);
+    case kPropTransparent:
+      if (kind == kForm) return Number(PictureLayer(t, node).transparent);
+      return Number(In(kind, kTransparentKinds) ? node.transparent : 0);
     case kPropBackground: return Number(In(kind, kBackgroundRead) ? node.background : 0);
     case kPropSize: {
       if (menu) break;
@@ -1113,11 +1131,13 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
     case kPropPicture:
       WritePicture(t, node, text);
       return;
-    case kPropStretch:
+    case kPropStretch: {
       if (!In(kind, kStretchKinds)) break;
-      node.stretch = IntOf(text) > 0;
-      Changed(t, node);
+      TObjNode& target = kind == kForm ? PictureLayer(t, node) : node;
+      target.stretch = IntOf(text) > 0;
+      Changed(t, target);
       return;
+    }
     case kPropMax:
     case kPropMin: {
       if (kind != kBar) break;
@@ -1165,19 +1185,28 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
       Changed(t, node);
       return;
     }
-    case kPropTransparent:
+    case kPropTransparent: {
       if (!In(kind, kTransparentKinds)) break;
-      node.transparent = IntOf(text) > 0;
-      Changed(t, node);
+      TObjNode& target = kind == kForm ? PictureLayer(t, node) : node;
+      target.transparent = IntOf(text) > 0;
+      Changed(t, target);
       return;
+    }
     case kPropBackground: {
       int64_t colour = ReadColour(text, -1);
       if (kind == kForm) {
         // the picture layer is cleared and filled with the colour over the client area
         node.background = colour;
-        node.hasPicture = false;
-        node.pictureW = node.w;
-        node.pictureH = node.h;
+        TObjNode& layer = PictureLayer(t, node);
+        layer.background = colour;
+        layer.hasPicture = false;
+        layer.pictureW = node.w;
+        layer.pictureH = node.h;
+        if (&layer != &node) {
+          layer.w = node.w;
+          layer.h = node.h;
+          Changed(t, layer);
+        }
       } else if (In(kind, kBackgroundWrite)) {
         node.background = colour;
       } else {

@@ -14,69 +14,73 @@
 #include "gui/model.h"
 #include "gui/picture_file.h"
 #include "gui/readers.h"
-#include "objects_stub.h"
+#include "gui/objects.h"
 
 namespace tama::gui {
 namespace {
 
 class TTestHost : public THost {
  public:
-  void Display(std::string_view) override {}
-  void Message(std::string_view, std::string_view) override {}
+  std::string out;
+  void Display(std::string_view text) override {
+    out += text;
+    out += '\n';
+  }
+  void Message(std::string_view text, std::string_view) override { Display(text); }
   void Warning(std::string_view, std::string_view) override {}
   TErrorAnswer ShowErrorDialog(const std::string&) override { return TErrorAnswer::kStop; }
   bool Headless() const override { return true; }
 };
 
-struct TSize {
-  int w, h;
+void Show(TTamaBase& t, int) { t.host.Display(t.PopArgValue()); }
+const TCommandDef kDefs[] = {{"表示", "?と", 1, Show}};
+const TCommandFamily kFamily = {"test", kDefs, std::size(kDefs)};
+
+// A view that counts what it was told.
+class TCountingView : public TView {
+ public:
+  void Changed(TObjNode&) override { ++changed; }
+  int changed = 0;
 };
-// the sizes objects get at creation
-const TSize kSizes[kKindCount] = {{75, 25},  {121, 21}, {105, 105}, {121, 16}, {145, 21}, {121, 97},
-                                  {185, 89}, {400, 300}, {320, 120}, {0, 0},    {97, 17},  {100, 100},
-                                  {100, 100}, {0, 0},    {300, 200}, {185, 41}, {300, 200}, {185, 105},
-                                  {300, 200}, {289, 193}, {121, 97}, {185, 89}};
 
 class TPropTest : public ::testing::Test {
  protected:
   TPropTest() : t(host) {
-    t.RegisterWords({});
-    TGuiState& g = Gui(t);
-    g.objects.clear();
-    auto main = std::make_unique<TObjNode>();
-    main->name = "母艦";
-    main->kind = kForm;
-    main->parent = -1;
-    main->w = main->pictureW = 640;
-    main->h = main->pictureH = 400;
-    main->imgNumber = 0;
-    g.objects.push_back(std::move(main));
-    StubLog().Clear();
+    t.SetHandlers(families);
+    Install(t);
+    Reset();
   }
 
+  // A new run: only 母艦, and the program idle (events run at once).
+  void Reset() {
+    t.words.Clear();
+    t.errorLog.Clear();
+    t.RegisterWords(families);
+    t.StopCursor();
+    host.out.clear();
+    auto view = std::make_unique<TCountingView>();
+    counting = view.get();
+    Gui(t).view = std::move(view);
+  }
+
+  // An object at (10,10) (a メニュー is made as its commands make it).
   TObjNode& Make(int kind, const std::string& name, TObjNode* parent = nullptr) {
     TGuiState& g = Gui(t);
-    auto node = std::make_unique<TObjNode>();
-    node->name = name;
-    node->kind = kind;
-    node->number = static_cast<int>(g.objects.size());
-    node->x = node->y = 10;
-    node->w = kSizes[kind].w;
-    node->h = kSizes[kind].h;
-    if (kind == kMemo || kind == kRichEdit) node->scrollBars = 3;
-    if (kind == kForm) {
+    if (kind == kMenu) {
+      auto node = std::make_unique<TObjNode>();
+      node->name = name;
+      node->kind = kMenu;
+      node->number = static_cast<int>(g.objects.size());
       node->parent = -1;
-      node->imgNumber = node->number;
-      node->pictureW = node->w;
-      node->pictureH = node->h;
-    } else {
-      if (!parent) parent = &g.Main();
-      node->parent = parent->number;
-      parent->children.push_back(node->number);
+      t.words.Add(std::make_shared<THashNode>(name, false, TPos{}, wkObject, node->number, KindWord(kMenu), "", ""));
+      g.objects.push_back(std::move(node));
+      return *g.objects.back();
     }
-    t.words.Add(std::make_shared<THashNode>(name, false, TPos{}, wkObject, node->number, KindWord(kind), "", ""));
-    g.objects.push_back(std::move(node));
-    return *g.objects.back();
+    CreateObject(t, "(10,10)", false, name, KindWord(kind));
+    TObjNode& node = *g.FindByName(name);
+    if (kind == kForm) node.x = node.y = 10;
+    if (parent) Reparent(t, node, *parent);
+    return node;
   }
 
   // Writes the text as the value of a variable, so that it arrives as written.
@@ -85,7 +89,6 @@ class TPropTest : public ::testing::Test {
     WriteProperty(t, node, property, "テスト値");
   }
   std::string Get(TObjNode& node, int property) { return ReadProperty(t, node, property).text; }
-  std::string Tag(TObjNode& node, int property) { return ReadProperty(t, node, property).tag; }
 
   // The message of the error the call raises, without the line prefix.
   std::string ErrorOf(const std::function<void()>& f) {
@@ -99,14 +102,22 @@ class TPropTest : public ::testing::Test {
     return "<no error>";
   }
   std::string WordValue(const TObjNode& node) { return t.words.Find(node.name, false)->Value(); }
-  int Events(const TObjNode& node, int slot) {
+
+  // 変更した時 of the object shows a mark; Changes counts the marks shown.
+  void Watch(TObjNode& node) {
+    AttachHandler(t, node, kSlotChange, "(\"変" + std::to_string(node.number) + "\"と,表示)");
+  }
+  int Changes(const TObjNode& node) {
+    const std::string mark = "変" + std::to_string(node.number) + "\n";
     int n = 0;
-    for (auto [number, s] : StubLog().events) n += number == node.number && s == slot;
+    for (size_t at = host.out.find(mark); at != std::string::npos; at = host.out.find(mark, at + 1)) ++n;
     return n;
   }
 
   TTestHost host;
   TTamaBase t;
+  std::vector<const TCommandFamily*> families{&kFamily};
+  TCountingView* counting = nullptr;
 };
 
 // A kind, a property written with a value (or nothing), the property read
@@ -247,9 +258,7 @@ TEST_F(TPropTest, ReadBackTable) {
   for (const TCase& c : kCases) {
     SCOPED_TRACE(std::string(KindWord(c.kind)) + " " + (c.write >= 0 ? PropertyNameOf(c.write) : "-") + "=" +
                  c.value + " -> " + PropertyNameOf(c.read));
-    Gui(t).objects.resize(1);
-    Gui(t).Main().children.clear();
-    t.words.Remove("B", false);
+    Reset();
     TObjNode& node = Make(c.kind, "B");
     if (c.write >= 0) Set(node, c.write, c.value);
     TValue v = ReadProperty(t, node, c.read);
@@ -279,8 +288,7 @@ const TUndefinedCase kUndefined[] = {
 TEST_F(TPropTest, UndefinedSettings) {
   for (const auto& c : kUndefined) {
     SCOPED_TRACE(std::string(KindWord(c.kind)) + " " + PropertyNameOf(c.property) + (c.write ? " write" : " read"));
-    Gui(t).objects.resize(1);
-    t.words.Remove("B", false);
+    Reset();
     TObjNode& node = Make(c.kind, "B");
     std::string e = c.write ? ErrorOf([&] { Set(node, c.property, "(1,2,3)"); })
                             : ErrorOf([&] { ReadProperty(t, node, c.property); });
@@ -316,8 +324,10 @@ TEST_F(TPropTest, EventPropertiesWarnAndReadingEventDispatches) {
   EXPECT_NE(t.errorLog.Text().find("[注　意]"), std::string::npos);
   ReadProperty(t, b, kPropSort);
   EXPECT_NE(t.errorLog.Text().find("\"OKボタン,ソート\"は、未定義です。"), std::string::npos);
-  ReadProperty(t, b, kPropEvent);
-  EXPECT_EQ(Events(b, kSlotEvent), 1);
+  AttachHandler(t, b, kSlotEvent, "(\"発火\"と,表示)");
+  v = ReadProperty(t, b, kPropEvent);
+  EXPECT_EQ(host.out, "発火\n");
+  EXPECT_EQ(v.text, "");
 }
 
 TEST_F(TPropTest, PlacementCursorAndCentring) {
@@ -330,9 +340,10 @@ TEST_F(TPropTest, PlacementCursorAndCentring) {
   EXPECT_EQ(t.textY, 68);
   // a window's size leaves the cursor
   TObjNode& f = Make(kForm, "F");
+  const int y = t.textY;
   Set(f, kPropHeight, "100");
   Set(f, kPropSize, "(0,0,50,50)");
-  EXPECT_EQ(t.textY, 68);
+  EXPECT_EQ(t.textY, y);
 
   Gui(t).centering = true;
   Set(b, kPropWidth, "100");
@@ -356,17 +367,24 @@ TEST_F(TPropTest, PlacementCursorAndCentring) {
 
 TEST_F(TPropTest, FormSizeIsClientSizeAndMovesPictureLayer) {
   TObjNode& f = Make(kForm, "F");
+  TObjNode& img = *Gui(t).Find(f.imgNumber);
+  Watch(f);
   Set(f, kPropWidth, "320");
   Set(f, kPropH, "240");
-  EXPECT_EQ(f.pictureW, 320);
-  EXPECT_EQ(f.pictureH, 240);
-  EXPECT_EQ(Events(f, kSlotChange), 2);
+  EXPECT_EQ(img.w, 320);
+  EXPECT_EQ(img.pictureH, 240);
+  EXPECT_EQ(Changes(f), 2);
   Set(f, kPropSize, "(5,6,105,56)");
   EXPECT_EQ(Get(f, kPropWidth), "100");
-  EXPECT_EQ(f.pictureH, 50);
+  EXPECT_EQ(img.h, 50);
   EXPECT_EQ(Get(f, kPropSize), "(5,6,105,56)");
   Set(f, kPropWidth, "100");
-  EXPECT_EQ(Events(f, kSlotChange), 3);  // no change, no event
+  EXPECT_EQ(Changes(f), 3);  // no change, no event
+  // the picture layer's own settings
+  Set(f, kPropStretch, "1");
+  EXPECT_TRUE(img.stretch);
+  EXPECT_FALSE(f.stretch);
+  EXPECT_EQ(Get(f, kPropStretch), "1");
   Set(Gui(t).Main(), kPropWidth, "500");
   EXPECT_EQ(Gui(t).Main().pictureW, 500);
 }
@@ -430,12 +448,14 @@ TEST_F(TPropTest, PictureButtonsAndColours) {
   EXPECT_FALSE(b2.hasPicture);
 
   TObjNode& f = Make(kForm, "F");
-  f.hasPicture = true;
-  f.pictureW = 3;
+  TObjNode& img = *Gui(t).Find(f.imgNumber);
+  img.hasPicture = true;
+  img.pictureW = 3;
   Set(f, kPropBackground, "255");
   EXPECT_EQ(Get(f, kPropBackground), "255");
-  EXPECT_FALSE(f.hasPicture);
-  EXPECT_EQ(f.pictureW, 400);
+  EXPECT_FALSE(img.hasPicture);
+  EXPECT_EQ(img.pictureW, 400);
+  EXPECT_EQ(img.background, 255);
   EXPECT_EQ(Get(b, kPropBackground), "0");
 }
 
@@ -504,12 +524,12 @@ TEST_F(TPropTest, ValuesSelectOnlyWhatExists) {
 TEST_F(TPropTest, ComboValueTakesTheItemText) {
   TObjNode& c = Make(kCombo, "C");
   Set(c, kPropItems, "赤\r\n青");
-  StubLog().Clear();
+  Watch(c);
   Set(c, kPropValue, "1");
   EXPECT_EQ(Get(c, kPropText), "青");
-  EXPECT_EQ(Events(c, kSlotChange), 1);
+  EXPECT_EQ(Changes(c), 1);
   Set(c, kPropValue, "1");
-  EXPECT_EQ(Events(c, kSlotChange), 1);
+  EXPECT_EQ(Changes(c), 1);
 }
 
 TEST_F(TPropTest, ChangeEventsFollowTheContent) {
@@ -517,26 +537,31 @@ TEST_F(TPropTest, ChangeEventsFollowTheContent) {
   TObjNode& b = Make(kButton, "B");
   TObjNode& bar = Make(kBar, "バー");
   TObjNode& tree = Make(kTree, "木");
+  for (TObjNode* n : {&e, &b, &bar, &tree}) Watch(*n);
+  AttachHandler(t, b, kSlotClick, "(\"押\"と,表示)");
+  const int changed = counting->changed;
   Set(e, kPropText, "x");
   Set(e, kPropText, "x");
-  EXPECT_EQ(Events(e, kSlotChange), 1);
+  EXPECT_EQ(Changes(e), 1);
   Set(e, kPropSelStart, "1");
+  EXPECT_EQ(Changes(e), 1);
   Set(e, kPropSelText, "y");
-  EXPECT_EQ(Events(e, kSlotChange), 2);
+  EXPECT_EQ(Changes(e), 2);
   Set(b, kPropText, "x");
   Set(b, kPropPosition, "(1,1)");
-  EXPECT_EQ(StubLog().events.size(), 2u);
+  EXPECT_EQ(Changes(b), 0);
   Set(bar, kPropValue, "5");
   Set(bar, kPropValue, "5");
-  EXPECT_EQ(Events(bar, kSlotChange), 1);
+  EXPECT_EQ(Changes(bar), 1);
   Set(tree, kPropItems, "a\r\nb");
-  EXPECT_EQ(Events(tree, kSlotChange), 0);
+  EXPECT_EQ(Changes(tree), 0);
   Set(tree, kPropSelStart, "1");
   Set(tree, kPropSelStart, "5");
-  EXPECT_EQ(Events(tree, kSlotChange), 1);
+  EXPECT_EQ(Changes(tree), 1);
   Set(tree, kPropItems, "c");
-  EXPECT_EQ(Events(tree, kSlotChange), 2);
-  for (auto [number, slot] : StubLog().events) EXPECT_EQ(slot, kSlotChange);
+  EXPECT_EQ(Changes(tree), 2);
+  EXPECT_EQ(host.out.find("押"), std::string::npos);  // never a click
+  EXPECT_GE(counting->changed - changed, 10);        // the view heard of every change
 }
 
 TEST_F(TPropTest, SelectionsCountBytes) {
@@ -753,8 +778,13 @@ TEST_F(TPictureTest, PictureWrites) {
 
   TObjNode& form = Make(kForm, "F");
   Set(form, kPropPicture, gif);
-  EXPECT_EQ(form.pictureW, 20);
+  TObjNode& img = *Gui(t).Find(form.imgNumber);
+  EXPECT_EQ(img.pictureW, 20);
+  EXPECT_EQ(img.w, 20);
   EXPECT_EQ(form.w, 400);
+  TObjNode& image3 = Make(kImage, "絵3");
+  Set(image3, kPropPicture, "F");
+  EXPECT_EQ(image3.w, 20);
 
   TObjNode& menu = Make(kMenu, "Mメニュー");
   Set(menu, kPropPicture, png);
