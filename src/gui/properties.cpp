@@ -260,6 +260,15 @@ void WriteHeight(TTamaBase& t, TObjNode& node, int h) {
   Changed(t, node);
 }
 
+// A position or rectangle as written: a parenthesised list goes to the
+// readers as it is, anything else (a literal, a word, an expression) by its
+// value.
+std::string PointValue(TTamaBase& t, std::string_view value) {
+  std::string_view v = support::TrimControl(value);
+  if (!v.empty() && v.front() == '(') return std::string(v);
+  return t.EvaluateText(v);
+}
+
 void WriteSize(TTamaBase& t, TObjNode& node, std::string_view value) {
   if (node.kind == kMenu) RaiseNoSetting(t, node);
   TRect r = ReadRect(t, value);
@@ -1081,12 +1090,11 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
     case kPropKind:
       t.Raise("\"" + PropertyNameOf(property) + "\"は、読取専用です。");
     case kPropSize:
-      // the rectangle reader resolves a word or literal itself
-      WriteSize(t, node, value);
+      WriteSize(t, node, PointValue(t, value));
       return;
     case kPropPosition: {
       TPoint p;
-      if (menu || !ReadPoint(t, value, p)) break;
+      if (menu || !ReadPoint(t, PointValue(t, value), p)) break;
       node.x = p.x;
       node.y = p.y;
       Changed(t, node);
