@@ -452,11 +452,20 @@ void RenameTreeNode(TObjNode& node, int i, const std::string& text) {
     node.tree[j].path = n.path + node.tree[j].path.substr(old.size());
 }
 
+// 変更した時 of a tree tells the path of the selected node in イベントの値.
+void RaiseTreeChange(TTamaBase& t, TObjNode& node) {
+  TEventArgs args;
+  args.hasValue = true;
+  if (node.treeSelected >= 0 && node.treeSelected < static_cast<int>(node.tree.size()))
+    args.value = node.tree[node.treeSelected].path;
+  RaiseSlotEvent(t, node, kSlotChange, args);
+}
+
 void SelectTreeNode(TTamaBase& t, TObjNode& node, int index) {
   bool changed = node.treeSelected != index;
   node.treeSelected = index;
   Changed(t, node);
-  if (changed) RaiseSlotEvent(t, node, kSlotChange);
+  if (changed) RaiseTreeChange(t, node);
 }
 
 // ---- tab pages ----
@@ -751,7 +760,7 @@ void WriteItems(TTamaBase& t, TObjNode& node, const std::string& text) {
       node.treeSelected = -1;
       AddTreePaths(t, node, text);
       Changed(t, node);
-      if (hadSelection) RaiseSlotEvent(t, node, kSlotChange);
+      if (hadSelection) RaiseTreeChange(t, node);
       return;
     }
     default:

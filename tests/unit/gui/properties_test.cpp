@@ -560,6 +560,12 @@ TEST_F(TPropTest, ChangeEventsFollowTheContent) {
   EXPECT_EQ(Changes(tree), 1);
   Set(tree, kPropItems, "c");
   EXPECT_EQ(Changes(tree), 2);
+  // a tree's change tells the selected node's path
+  Set(tree, kPropItems, "p\\q");
+  AttachHandler(t, tree, kSlotChange, "(イベントの値と,表示)");
+  host.out.clear();
+  Set(tree, kPropSelStart, "1");
+  EXPECT_EQ(host.out, "p\\q\n");
   EXPECT_EQ(host.out.find("押"), std::string::npos);  // never a click
   EXPECT_GE(counting->changed - changed, 10);        // the view heard of every change
 }
