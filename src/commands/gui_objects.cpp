@@ -28,10 +28,12 @@ void Sakusei(TTamaBase& t, int) {
 
 void Tsukuru(TTamaBase& t, int) { gui::MakeFromName(t, t.PopArgValue()); }
 
-// 設定: value (as written, so that an event gets its label's name), property, object.
+// 設定: value (as written, so that an event gets its label's name), property
+// (as written: a literal or a word is resolved only when the name is not a
+// property itself), object.
 void Settei(TTamaBase& t, int) {
   std::string value = t.PopArgText();
-  std::string property = t.PopArgValue();
+  std::string property = t.PopArgText();
   std::string object = t.PopArgText();
   gui::WritePropertyOf(t, object, property, value);
 }
@@ -39,7 +41,7 @@ void Settei(TTamaBase& t, int) {
 // 得る: the variable (made at the current level when missing), property, object.
 void Eru(TTamaBase& t, int) {
   THashNodeRef var = t.PopWordArgRef(true);
-  std::string property = t.PopArgValue();
+  std::string property = t.PopArgText();
   std::string object = t.PopArgText();
   if (var->Protected) t.Raise("\"" + var->Name + "\"は、読取専用です。");
   TValue v = gui::ReadPropertyOf(t, object, property);

@@ -68,6 +68,36 @@ void FitLabel(TTamaBase& t, TObjNode& node) {
   node.h = view.TextHeight(node.font);
 }
 
+// What a new widget takes of the drawing font: kinds that keep the toolkit's
+// font take nothing; only a フォーム and a ラベル take the colour, and a
+// トラック takes no style.
+TFont FontForKind(int kind, const TFont& drawing) {
+  TFont font;
+  switch (kind) {
+    case kImage:
+    case kBar:
+    case kAnime:
+    case kMenu:
+    case kBrowser:
+    case kPanel:
+    case kScroll:
+    case kTabPage:
+    case kTree:
+      return font;
+    default:
+      break;
+  }
+  font.name = drawing.name;
+  font.size = drawing.size;
+  if (kind != kTrack) {
+    font.bold = drawing.bold;
+    font.italic = drawing.italic;
+    font.underline = drawing.underline;
+  }
+  if (kind == kForm || kind == kLabel) font.color = drawing.color;
+  return font;
+}
+
 TObjNode& NewRecord(TTamaBase& t, int kind, std::string name, const TFont& font) {
   TGuiState& g = Gui(t);
   auto node = std::make_unique<TObjNode>();
@@ -119,10 +149,11 @@ TObjNode& LiveObject(TTamaBase& t, const THashNode& word) {
   return *node;
 }
 
-// The row of a property name: a literal is its value, and a name that is not
-// a property may be a word whose value is one.
+// The row of a property name: a literal or a parenthesised text is its
+// value, and a name that is not a property may be a word whose value is one.
 int PropertyOf(TTamaBase& t, const TObjNode& node, std::string& property) {
-  if (!property.empty() && (property.front() == '"' || property.front() == '`')) property = t.EvaluateText(property);
+  if (!property.empty() && (property.front() == '"' || property.front() == '`' || property.front() == '('))
+    property = t.EvaluateText(property);
   int index = PropertyIndex(t, property);
   if (index < 0 && t.words.Find(property, false)) {
     std::string value = t.EvaluateText(property);
@@ -271,10 +302,11 @@ void CreateObject(TTamaBase& t, std::string_view position, bool positionOmitted,
   if (!positionOmitted && !ReadPoint(t, position, at))
     t.Raise("オブジェクト\"" + name + "\"は、未定義なので、作成できません。座標指定に誤りがあります。\"" +
             std::string(position) + "\"");
-  const TFont font = DrawingFont(t);
+  const TFont drawing = DrawingFont(t);
   const int kind = KindOfWord(kindWord);
   if (kind < 0 || kind == kMenu)
     t.Raise("オブジェクト\"" + std::string(kindWord) + "\"は、未定義なので、作成できません。");
+  const TFont font = FontForKind(kind, drawing);
   std::string_view word = KindWord(kind);
   std::string caption = name;
   if (name.size() >= word.size() && std::string_view(name).substr(name.size() - word.size()) == word)
@@ -305,7 +337,7 @@ void CreateObject(TTamaBase& t, std::string_view position, bool positionOmitted,
   g.view->Created(node);
   if (kind == kForm) {
     // the picture layer that covers the client area and carries the mouse events
-    TObjNode& img = NewRecord(t, kImage, "img", font);
+    TObjNode& img = NewRecord(t, kImage, "img", TFont{});
     img.parent = number;
     img.w = g.objects[number]->w;
     img.h = g.objects[number]->h;

@@ -23,7 +23,11 @@ class TTestHost : public THost {
     out += '\n';
   }
   void Message(std::string_view text, std::string_view) override { Display(text); }
-  TErrorAnswer ShowErrorDialog(const std::string&) override { return TErrorAnswer::kStop; }
+  TErrorAnswer ShowErrorDialog(const std::string& log) override {
+    dialogs.push_back(log);
+    return TErrorAnswer::kStop;
+  }
+  std::vector<std::string> dialogs;
   bool Headless() const override { return true; }
 };
 
@@ -148,6 +152,30 @@ TEST(Objects, SizesAndCaptions) {
   EXPECT_EQ(r.Make("S", "スクロール").w, 300);
   r.t.QuickWord("文字サイズ").SetValue("24");
   EXPECT_EQ(r.Make("L2", "ラベル").h, 32);
+}
+
+TEST(Objects, FontsOfNewObjects) {
+  TRun r;
+  r.t.QuickWord("文字書体").SetValue("ＭＳ 明朝｜太字");
+  r.t.QuickWord("文字サイズ").SetValue("20");
+  r.t.QuickWord("文字色").SetValue("255");
+  struct {
+    const char* kind;
+    int size;
+    bool bold;
+    int64_t color;
+  } cases[] = {
+      {"ボタン", 20, true, 0},   {"ラベル", 20, true, 255}, {"フォーム", 20, true, 255},
+      {"トラック", 20, false, 0}, {"イメージ", 12, false, 0}, {"パネル", 12, false, 0},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const TFont& f = r.Make("F" + std::to_string(n++), c.kind).font;
+    EXPECT_EQ(f.size, c.size) << c.kind;
+    EXPECT_EQ(f.bold, c.bold) << c.kind;
+    EXPECT_EQ(f.color, c.color) << c.kind;
+    EXPECT_EQ(f.name, c.size == 20 ? "ＭＳ 明朝" : "ＭＳ ゴシック") << c.kind;
+  }
 }
 
 TEST(Objects, FormWithPictureLayer) {
@@ -310,6 +338,18 @@ TEST(Objects, DispatchWhileIdleRunsAtOnce) {
   EXPECT_EQ(r.ErrorOf([&] { Dispatch(r.t, 77); }), "オブジェクト\"77\"が特定できません。");
 }
 
+TEST(Objects, ErrorsOfAnIdleHandlerAreReported) {
+  TRun r;
+  r.t.StopCursor();
+  TObjNode& b = r.Make("B", "ボタン");
+  AttachHandler(r.t, b, kSlotEvent, "(ない命令)");
+  Dispatch(r.t, b.number);
+  ASSERT_EQ(r.host.dialogs.size(), 1u);
+  EXPECT_NE(r.host.dialogs[0].find("\"ない命令\"は未定義の命令です。"), std::string::npos) << r.host.dialogs[0];
+  EXPECT_TRUE(r.t.stopFlag);
+  EXPECT_EQ(r.t.frames.FrameCount(), 0);
+}
+
 TEST(Objects, BusyEventsRunInReverseOrder) {
   TRun r("\"前\"と,表示\r\n\"後\"と,表示");
   TObjNode& a = r.Make("A", "ボタン");
@@ -436,6 +476,28 @@ TEST(Objects, ReparentRefusesItselfAndWhatLiesOnIt) {
   EXPECT_EQ(q.page, 2);
   EXPECT_EQ(p.children, std::vector<int>{});
   EXPECT_EQ(tabs.children, std::vector<int>{q.number});
+}
+
+TEST(Objects, ValueOfAnObjectWord) {
+  TRun r;
+  TObjNode& image = r.Make("I", "イメージ");
+  THashNode& imageWord = *r.t.words.Find("I", false);
+  imageWord.SetValue(" a.bmp \r\n");
+  EXPECT_EQ(ObjectValue(r.t, image).text, "a.bmp");
+  EXPECT_EQ(ObjectValue(r.t, image).tag, kTagString);
+  TObjNode& tree = r.Make("T", "ツリー");
+  EXPECT_EQ(ObjectValue(r.t, tree).text, "");
+  tree.tree = {{"根", "根", 0}, {"根\\葉", "葉", 1}};
+  tree.treeSelected = 1;
+  EXPECT_EQ(ObjectValue(r.t, tree).text, "葉");
+  for (const char* kind : {"トラック", "アニメ", "ブラウザ", "スクロール", "タブページ"}) {
+    TObjNode& o = r.Make(std::string("V") + kind, kind);
+    EXPECT_EQ(r.ErrorOf([&] { ObjectValue(r.t, o); }),
+              "オブジェクト\"" + o.name + "\"から、直接値を得ることは出来ません。");
+    // writing the word's value keeps the text in the word
+    r.t.setObjectValue(r.t, *WordOf(r.t, o), "文字");
+    EXPECT_EQ(WordOf(r.t, o)->Value(), "文字");
+  }
 }
 
 TEST(Objects, ReadAndWriteChecks) {
