@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "engine/system_words.h"
@@ -561,7 +562,7 @@ bool ParseShortcut(std::string_view written, std::string& canonical) {
   };
   for (const auto& [from, to] : kNames)
     if (key == from) name = to;
-  if (name.empty() && key.size() >= 2 && key[0] == 'f' && std::all_of(key.begin() + 1, key.end(), ::isdigit)) {
+  if (name.empty() && key.size() >= 2 && key[0] == 'f' && std::all_of(key.begin() + 1, key.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     int n = std::atoi(key.c_str() + 1);
     if (n >= 1 && n <= 24 && key.size() <= 3) name = "F" + std::to_string(n);
   }

@@ -242,6 +242,8 @@ const TCase kCases[] = {
     {kMenu, kPropShortcut, "Ctrl+Shift+F5", kPropShortcut, "Shift+Ctrl+F5", "s"},
     {kMenu, kPropShortcut, "Alt+Delete", kPropShortcut, "Alt+Del", "s"},
     {kMenu, kPropShortcut, "", kPropShortcut, "", "s"},
+    {kMenu, kPropShortcut, "Ｃｔｒｌ＋Ｓ", kPropShortcut, "Ctrl+S", "s"},
+    {kMenu, kPropShortcut, "shift+f12", kPropShortcut, "Shift+F12", "s"},
     {kButton, kNone, "", kPropShortcut, "", "s"},
     // selections
     {kEdit, kNone, "", kPropSelStart, "0", "e"},
@@ -312,7 +314,11 @@ TEST_F(TPropTest, SettingsOnlySomeKindsHave) {
     EXPECT_EQ(ErrorOf([&] { Set(label, p, "1"); }), "\"" + PropertyNameOf(p) + "\"は、読取専用です。");
   EXPECT_EQ(ErrorOf([&] { Set(menu, kPropShortcut, "Ctrl+Nothing"); }),
             "\"開くメニュー\"のショートカットキーの割り当てに失敗");
-  EXPECT_EQ(ErrorOf([&] { Set(menu, kPropShortcut, "Hyper+S"); }), "\"開くメニュー\"のショートカットキーの割り当てに失敗");
+  for (const char* bad : {"Hyper+S", "Ctrl+", "Ctrl+あ", "F25"})
+    EXPECT_EQ(ErrorOf([&] { Set(menu, kPropShortcut, bad); }), "\"開くメニュー\"のショートカットキーの割り当てに失敗")
+        << bad;
+  Set(menu, kPropShortcut, "Alt+X");
+  EXPECT_EQ(WordValue(menu), "Alt+X");
 }
 
 TEST_F(TPropTest, EventPropertiesWarnAndReadingEventDispatches) {
