@@ -745,7 +745,8 @@ void WriteItems(TTamaBase& t, TObjNode& node, const std::string& text) {
     case kScroll:
     case kTabPage:
       support::ForEachLine(text, [&](std::string_view line) {
-        THashNode* word = t.words.Find(line, true);
+        THashNode* word = t.words.Find(line, false);
+        if (!word) word = t.words.Find(line, true);
         TObjNode* object = word && word->Kind == wkObject ? ObjectOfWord(t, *word) : nullptr;
         if (!object) t.Raise("\"" + std::string(line) + "\"は、オブジェクトではありません。");
         Reparent(t, *object, node);
