@@ -203,8 +203,11 @@ void HookSetValue(TTamaBase& t, THashNode& word, const std::string& value) {
     case kRichEdit:
     case kTEditor:
     case kGrid:
-    case kTree:
       property = "テキスト";
+      break;
+    case kTree:
+      // a tree's value is its selected node's text
+      property = "選択文字列";
       break;
     case kImage:
       property = "画像";
