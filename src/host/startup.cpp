@@ -15,6 +15,7 @@
 #include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
+#include "gui/mainwindow.h"
 #include "host/headless.h"
 #include "host/packed.h"
 #include "sjis/convert.h"
@@ -407,13 +408,9 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
   }
   try {
     tama.RunProgram();
-    // the program goes on from events and timers until it stops, or until
-    // nothing can happen any more
-    if (TEventLoop* loop = tama.host.Loop()) {
-      while (!tama.stopFlag && !loop->QuitRequested() && loop->WaitUntil(-1)) {
-      }
-    }
-    tama.CloseRun();
+    // the program goes on from events and timers until it stops; when nothing
+    // can happen any more the window is asked to close once
+    gui::RunLoop(tama);
   } catch (const std::exception& e) {
     if (tama.errorLog.Blank()) {
       PrintError(tama.FormatErrorLine(std::string("システムエラー:") + e.what()));
