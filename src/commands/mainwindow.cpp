@@ -87,7 +87,7 @@ void Hyouji(TTamaBase& t, int) {
 
 void Idou(TTamaBase& t, int) {
   gui::TPoint p;
-  if (!gui::ReadPoint(t, t.PopArgValue(), p)) t.Raise("座標の指定エラー");
+  if (!gui::ReadPoint(t, t.PopArgText(), p)) t.Raise("座標の指定エラー");
   t.textX = p.x;
   t.textY = p.y;
 }
@@ -137,7 +137,10 @@ void MainState(TTamaBase& t, int id) {
 
 // 母艦アイコン: a packed file, a file, or the picture of an イメージ object.
 void BokanIcon(TTamaBase& t, int) {
-  const std::string name = t.PopArgValue();
+  // an object word stands for its name, anything else for its value
+  const std::string raw = Unquoted(t.PopArgText());
+  const THashNode* word = t.words.Find(raw, false);
+  const std::string name = word && word->Kind == wkObject ? raw : t.EvaluateText(raw);
   gui::TGuiState& g = Gui(t);
   std::string file = ExtractPackedFile(t, name);
   if (file.empty()) file = ResolveFileName(t, name);
