@@ -35,6 +35,7 @@ build-asan: deps $(ASAN_BUILD)/build.ninja
 
 run: build
 	$(BUILD)/tamakazu --headless examples/hello.tmk
+	$(BUILD)/tamakazu --headless --events examples/form.ev examples/form.tmk
 
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

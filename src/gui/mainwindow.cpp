@@ -10,6 +10,7 @@
 #include "engine/security.h"
 #include "gui/objects.h"
 #include "gui/readers.h"
+#include "gui/script.h"
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
 #include "support/ini.h"
@@ -183,13 +184,18 @@ void WaitSeconds(TTamaBase& t, long double seconds) {
   const long double room = static_cast<long double>(INT64_MAX - start);
   const int64_t end = ms <= 0 ? start : ms >= room ? INT64_MAX : start + static_cast<int64_t>(ms);
   auto stopped = [&] { return t.stopFlag || loop->QuitRequested(); };
-  if (g.waitHook) g.waitHook(t);
+  // the user's events of this pump: they find the program busy
+  auto deliver = [&] {
+    if (g.waitHook) g.waitHook(t);
+    if (TScript* script = ScriptOf(t))
+      while (!stopped() && script->DeliverNext(t, true)) {
+      }
+  };
+  deliver();
   loop->ProcessPending();
   while (!stopped() && loop->Now() < end) {
-    if (g.waitHook) {
-      g.waitHook(t);
-      if (stopped()) break;
-    }
+    deliver();
+    if (stopped()) break;
     const int64_t now = loop->Now();
     loop->WaitUntil(end - now > kStepMs ? now + kStepMs : end);
   }
@@ -244,13 +250,13 @@ void Resized(TTamaBase& t, TObjNode& form, int clientW, int clientH) {
   RaiseSlotEvent(t, form, kSlotChange);
 }
 
-bool CloseRequested(TTamaBase& t, TObjNode& form) {
+void CloseRequested(TTamaBase& t, TObjNode& form) {
   if (form.number != 0) {
     form.visible = false;
     Changed(t, form);
-    return true;
+    return;
   }
-  return t.CloseRun();
+  t.CloseRun();
 }
 
 bool EventSourceArmed(TTamaBase& t) {
@@ -283,6 +289,18 @@ void RunLoop(TTamaBase& t) {
     if (g.idleHook && g.idleHook(t)) {
       IdlePoint(t);
       continue;
+    }
+    if (TScript* script = ScriptOf(t); script && !script->Done()) {
+      if (script->DeliverNext(t, false)) {
+        IdlePoint(t);
+        continue;
+      }
+      // a `wait` step: time passes with the loop running
+      if (script->resumeAt >= 0 && !stopped()) {
+        loop->WaitUntil(script->resumeAt);
+        IdlePoint(t);
+        continue;
+      }
     }
     if (!EventSourceArmed(t)) {
       // nothing can happen any more: the window is asked to close once, and

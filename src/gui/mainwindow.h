@@ -3,15 +3,16 @@
 // loop after the main text, and the window commands on 母艦 and フォーム
 // objects.
 //
-// Hooks of the scripted events (TGuiState):
-// - idleHook(t) is called at every idle point of the run loop (RunLoop), once
-//   what was ready has run: it delivers the next plain directive and returns
-//   true, or returns false when no directive is left. While it returns true
-//   the run does not end.
-// - waitHook(t) is called at every pump step of a busy wait (待つ: once before
-//   the first wait, then before every step of at most 100 ms): it delivers
-//   the `busy` directives; their events find the program busy, so their
-//   handlers run after the wait returns.
+// Where the user's events come in without a window (besides the loop's own
+// timers and descriptors):
+// - the scripted events (--events) take their steps at every idle point of
+//   the run loop (RunLoop), once what was ready has run, and at every pump
+//   step of 待つ (busy: their events run after 待つ returns). While steps
+//   are left the run does not end; a `wait` step lets the loop's time pass.
+// - TGuiState::idleHook(t), when set, is asked at the same idle points: it
+//   delivers something and returns true, or returns false when nothing is
+//   left. TGuiState::waitHook(t) is called at every pump step of 待つ (once
+//   before the first wait, then before every step of at most 100 ms).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -62,8 +63,8 @@ bool TimerArmed(TTamaBase& t);
 void Resized(TTamaBase& t, TObjNode& form, int clientW, int clientH);
 // The close box of 母艦: the termination handler runs once (終了不可能 "0"
 // first); unless 終了不可能 is then "1" the run stops and the window closes.
-// True when it closed. A フォーム's close box only hides it.
-bool CloseRequested(TTamaBase& t, TObjNode& form);
+// A フォーム's close box only hides it.
+void CloseRequested(TTamaBase& t, TObjNode& form);
 // Something can still raise an event of the program: the program timer, an
 // animation, the loop (a callback posted, a timer, a watched descriptor).
 bool EventSourceArmed(TTamaBase& t);

@@ -91,7 +91,7 @@ struct TTreeNode {
   int level = 0;
 };
 
-// Where the scripted events and the view may move an object's state.
+// One object: its record, its event slots, and its state as its widget shows it.
 struct TObjNode {
   std::string name;
   int kind = kButton;
@@ -198,6 +198,8 @@ class TView {
   int screenWidth = 1024, screenHeight = 768;
 };
 
+class TScript;  // gui/script.h
+
 // The state of the user interface of one interpreter.
 struct TGuiState {
   TGuiState();
@@ -237,6 +239,9 @@ struct TGuiState {
   // run loop and at the pump steps of 待つ.
   std::function<bool(TTamaBase&)> idleHook;
   std::function<void(TTamaBase&)> waitHook;
+
+  // the scripted user events of --events (null without)
+  std::shared_ptr<TScript> script;
 
   TObjNode* Find(int number) {
     return number >= 0 && number < static_cast<int>(objects.size()) ? objects[number].get() : nullptr;

@@ -16,6 +16,7 @@
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "gui/mainwindow.h"
+#include "gui/script.h"
 #include "host/headless.h"
 #include "host/packed.h"
 #include "sjis/convert.h"
@@ -123,6 +124,8 @@ void Usage() {
       "  -security LEVEL      low, mid or high\n"
       "  --headless           run without a window (output to standard output)\n"
       "  --normalize FILE     print the canonical text of a program\n"
+      "  --events FILE        deliver the scripted user events of FILE whenever the program waits\n"
+      "  --dump-model FILE    write every object of the user interface to FILE (JSON) at the end\n"
       "  --pack PROGRAM -o OUTPUT [FILES...]\n"
       "                       make OUTPUT: this run-time with PROGRAM and FILES packed into it\n"
       "  --version, --help\n");
@@ -133,6 +136,8 @@ void Usage() {
 struct TOwnOptions {
   bool normalize = false;     // --normalize FILE: print the canonical text
   std::string normalizeFile;
+  std::string eventsFile;     // --events FILE: scripted user events
+  std::string dumpFile;       // --dump-model FILE: the objects at the end
 };
 
 // Takes the run-time's own options out of the command line; args receives the
@@ -160,6 +165,14 @@ int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOp
       if (a == "--normalize") {
         own.normalize = true;
         if (i + 1 < argc) own.normalizeFile = argv[++i];
+        continue;
+      }
+      if (a == "--events" || a == "--dump-model") {
+        if (i + 1 >= argc) {
+          std::fprintf(stderr, "tamakazu: %s needs a file\n", a.c_str());
+          return 2;
+        }
+        (a == "--events" ? own.eventsFile : own.dumpFile) = argv[++i];
         continue;
       }
       std::fprintf(stderr, "tamakazu: unknown option %s\n", a.c_str());
@@ -375,9 +388,22 @@ int Main(int argc, char** argv) {
   Files(tama).programFolderReal = RealFolderOf(start.ProgramFile());
   if (int status = start.LoadStartFile(true); status >= 0) return status;
 
+  if (!own.eventsFile.empty()) {
+    std::string error;
+    if (!gui::LoadScript(tama, own.eventsFile, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+  }
+
   // the first run
   int status = RunMain(tama, families);
   std::fflush(stdout);
+  if (const gui::TScript* script = gui::ScriptOf(tama); script && script->failed) status = 1;
+  if (!own.dumpFile.empty()) {
+    std::ofstream out(own.dumpFile, std::ios::binary);
+    out << gui::DumpModel(tama);
+  }
   if (host.errorReported) status = 1;
   return status;
 }

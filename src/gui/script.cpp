@@ -1,0 +1,603 @@
+// Scripted user events: the reader of the steps and their delivery.
+#include "gui/script.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "gui/mainwindow.h"
+#include "gui/objects.h"
+#include "sjis/convert.h"
+#include "support/number.h"
+
+namespace tama::gui {
+
+namespace {
+
+// Splits a line into tokens: blanks separate them, "…" quotes one (\" \\ \t
+// and \n, which stands for a line break, inside).
+bool Tokenize(std::string_view line, std::vector<std::string>& out, std::string& error) {
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string token;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\' && i < line.size()) {
+          char e = line[i++];
+          switch (e) {
+            case 'n': token += "\n"; break;
+            case 't': token += '\t'; break;
+            default: token += e; break;
+          }
+          continue;
+        }
+        token += c;
+      }
+      if (!closed) {
+        error = "unclosed quote";
+        return false;
+      }
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t') token += line[i++];
+    }
+    out.push_back(std::move(token));
+  }
+  return true;
+}
+
+struct TVerb {
+  const char* name;
+  int minArgs, maxArgs;  // -1: any number
+};
+
+const TVerb kVerbs[] = {
+    {"click", 1, 1},   {"dblclick", 1, 1}, {"type", 2, 2},   {"key", 2, 4},    {"select", 2, 2},
+    {"check", 2, 2},   {"scroll", 2, 2},   {"page", 2, 2},   {"tree", 2, 2},   {"cell", 2, 3},
+    {"menu", 1, 1},    {"mouse", 4, 6},    {"down", 3, 5},   {"up", 3, 5},     {"move", 3, 4},
+    {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
+    {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"dump", 1, 1},   {"busy", 1, -1},
+};
+
+const TVerb* VerbNamed(std::string_view name) {
+  for (const auto& v : kVerbs)
+    if (name == v.name) return &v;
+  return nullptr;
+}
+
+std::string ToSjis(std::string_view utf8) {
+  std::string out;
+  return sjis::Utf8ToSjis(utf8, out) ? out : sjis::Utf8ToSjisLossy(utf8);
+}
+
+// A line break of the script as the program's texts hold it.
+std::string WithCrLf(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool ReadInt(std::string_view s, int& out) {
+  if (s.empty()) return false;
+  size_t i = 0;
+  bool neg = false;
+  if (s[0] == '-' || s[0] == '+') {
+    neg = s[0] == '-';
+    i = 1;
+  }
+  if (i >= s.size()) return false;
+  int64_t v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+    if (v > 2147483647) return false;
+  }
+  out = static_cast<int>(neg ? -v : v);
+  return true;
+}
+
+struct TKeyName {
+  const char* name;
+  int code;
+};
+const TKeyName kKeys[] = {
+    {"BACKSPACE", 8}, {"BS", 8},         {"TAB", 9},       {"ENTER", 13},   {"RETURN", 13},  {"SHIFT", 16},
+    {"CTRL", 17},     {"CONTROL", 17},   {"ALT", 18},      {"PAUSE", 19},   {"ESC", 27},     {"ESCAPE", 27},
+    {"SPACE", 32},    {"PAGEUP", 33},    {"PGUP", 33},     {"PAGEDOWN", 34}, {"PGDN", 34},   {"END", 35},
+    {"HOME", 36},     {"LEFT", 37},      {"UP", 38},       {"RIGHT", 39},   {"DOWN", 40},    {"INSERT", 45},
+    {"INS", 45},      {"DELETE", 46},    {"DEL", 46},
+};
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+// The modifier list of 押された特殊キー: Shift, Alt, Ctrl, then the buttons,
+// one per line without a line break at the end.
+std::string ModifierText(std::string_view buttons, std::string_view modifiers) {
+  static const char* const kOrder[] = {"SHIFT", "ALT", "CTRL", "LEFT", "RIGHT", "MIDDLE", "DOUBLE"};
+  static const char* const kWords[] = {"Shift", "Alt", "Ctrl", "Left", "Right", "Middle", "Double"};
+  std::string all = "," + Upper(buttons) + "," + Upper(modifiers) + ",";
+  for (char& c : all)
+    if (c == '+' || c == '|') c = ',';
+  std::string out;
+  for (size_t k = 0; k < std::size(kOrder); ++k) {
+    if (all.find(std::string(",") + kOrder[k] + ",") == std::string::npos) continue;
+    if (!out.empty()) out += "\r\n";
+    out += kWords[k];
+  }
+  return out;
+}
+
+bool IsTextKind(int kind) {
+  return kind == kEdit || kind == kMemo || kind == kCombo || kind == kRichEdit || kind == kTEditor;
+}
+
+void SetSystem(TTamaBase& t, const char* name, std::string value) { t.QuickWord(name).SetValue(std::move(value)); }
+
+// The top-level window an object lies on.
+TObjNode* WindowOf(TGuiState& g, TObjNode* node) {
+  for (int hops = 0; node && hops < 1000; ++hops) {
+    if (node->kind == kForm) return node;
+    node = g.Find(node->parent);
+  }
+  return nullptr;
+}
+
+std::string JsonString(std::string_view sjisText) {
+  std::string u = sjis::SjisToUtf8(sjisText);
+  std::string out = "\"";
+  for (unsigned char c : u) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+int KeyCodeOf(std::string_view name) {
+  // a single letter or digit is its key; a longer number is a key code
+  std::string u = Upper(name);
+  if (u.size() == 1 && ((u[0] >= 'A' && u[0] <= 'Z') || (u[0] >= '0' && u[0] <= '9'))) return u[0];
+  int n = 0;
+  if (ReadInt(name, n)) return n >= 0 && n < 256 ? n : -1;
+  if (u.size() >= 2 && u[0] == 'F' && ReadInt(std::string_view(u).substr(1), n) && n >= 1 && n <= 16)
+    return 111 + n;
+  for (const auto& k : kKeys)
+    if (u == k.name) return k.code;
+  return -1;
+}
+
+bool TScript::Load(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "tamakazu: " + path + ": cannot read the events file";
+    return false;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return Parse(ss.str(), path, error);
+}
+
+bool TScript::Parse(std::string_view text, const std::string& fileName, std::string& error) {
+  fileName_ = fileName;
+  steps_.clear();
+  next_ = 0;
+  int lineNo = 0;
+  size_t at = 0;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") at = 3;  // a byte-order mark
+  while (at <= text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(at, end - at);
+    at = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#') continue;
+    std::vector<std::string> tokens;
+    std::string why;
+    auto fail = [&](const std::string& reason) {
+      error = "tamakazu: " + fileName + ":" + std::to_string(lineNo) + ": " + reason;
+      return false;
+    };
+    if (!Tokenize(line, tokens, why)) return fail(why);
+    TStep step;
+    step.line = lineNo;
+    step.verb = tokens[0];
+    step.args.assign(tokens.begin() + 1, tokens.end());
+    // `busy` carries a whole step of its own
+    const TStep* checked = &step;
+    TStep inner;
+    if (step.verb == "busy") {
+      if (step.args.empty()) return fail("busy needs a step");
+      inner.line = lineNo;
+      inner.verb = step.args[0];
+      inner.args.assign(step.args.begin() + 1, step.args.end());
+      checked = &inner;
+    }
+    const TVerb* verb = VerbNamed(checked->verb);
+    if (!verb || (checked != &step && checked->verb == "busy")) return fail("unknown step \"" + checked->verb + "\"");
+    int n = static_cast<int>(checked->args.size());
+    if (n < verb->minArgs || (verb->maxArgs >= 0 && n > verb->maxArgs))
+      return fail("wrong number of arguments for \"" + checked->verb + "\"");
+    steps_.push_back(std::move(step));
+    if (end >= text.size()) break;
+  }
+  return true;
+}
+
+void TScript::Fail(TTamaBase& t, const TStep& step, const std::string& reason) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "tamakazu: %s:%d: %s\n", fileName_.c_str(), step.line, reason.c_str());
+  std::fflush(stderr);
+  failed = true;
+  next_ = steps_.size();
+  t.stopFlag = true;
+  t.StopCursor();
+  if (TEventLoop* loop = t.host.Loop()) loop->Quit();
+}
+
+bool TScript::DeliverNext(TTamaBase& t, bool busy) {
+  if (Done() || failed) return false;
+  TEventLoop* loop = t.host.Loop();
+  if (resumeAt >= 0) {
+    if (loop && loop->Now() < resumeAt) return false;
+    resumeAt = -1;
+  }
+  TStep step = steps_[next_++];
+  if (step.verb == "busy") {
+    if (!busy) {
+      Fail(t, step, "a busy step met while the program is idle");
+      return false;
+    }
+    TStep inner;
+    inner.line = step.line;
+    inner.verb = step.args[0];
+    inner.args.assign(step.args.begin() + 1, step.args.end());
+    step = std::move(inner);
+  }
+  Perform(t, step);
+  return !failed;
+}
+
+void TScript::Perform(TTamaBase& t, const TStep& step) {
+  TGuiState& g = Gui(t);
+  const std::string& verb = step.verb;
+  if (verb == "wait") {
+    int ms = 0;
+    if (!ReadInt(step.args[0], ms) || ms < 0) return Fail(t, step, "wait needs milliseconds");
+    if (TEventLoop* loop = t.host.Loop()) resumeAt = loop->Now() + ms;
+    return;
+  }
+  if (verb == "answer" || verb == "choose" || verb == "cancel") return Fail(t, step, "no dialog is open to take \"" + verb + "\"");
+  if (verb == "dump") {
+    std::ofstream out(step.args[0], std::ios::binary);
+    if (!out) return Fail(t, step, "cannot write " + step.args[0]);
+    out << DumpModel(t);
+    return;
+  }
+  // the object the step names (close: 母艦 unless one is named)
+  std::string name = step.args.empty() ? std::string("母艦") : ToSjis(step.args[0]);
+  TObjNode* node = nullptr;
+  if (verb == "menu") {
+    for (auto& n : g.objects)
+      if (n && n->kind == kMenu && (n->name == name || n->text == name)) {
+        node = n.get();
+        break;
+      }
+  } else {
+    node = g.FindByName(name);
+  }
+  if (!node) return Fail(t, step, "no object \"" + (step.args.empty() ? std::string("母艦") : step.args[0]) + "\"");
+  const int kind = node->kind;
+  const int number = node->number;
+  auto cannot = [&] {
+    Fail(t, step, "\"" + verb + "\" cannot reach the " + sjis::SjisToUtf8(KindWord(kind)) + " \"" + step.args[0] + "\"");
+  };
+  // a slot event of the object, if it is still alive when its turn comes
+  auto raise = [&](int slot) {
+    if (TObjNode* live = g.Find(number)) RaiseSlotEvent(t, *live, slot);
+  };
+  auto hasHandler = [&](int slot) { return static_cast<bool>(node->eventEntry[slot]); };
+
+  if (verb == "click" || verb == "dblclick" || verb == "menu") {
+    const int slot = verb == "dblclick" ? kSlotDblClick : kSlotClick;
+    if (!SlotConnected(kind, slot)) return cannot();
+    if (kind == kCheck && slot == kSlotClick) {
+      node->checked = !node->checked;
+      Changed(t, *node);
+    }
+    if (kind == kTree && hasHandler(slot))
+      SetSystem(t, "イベントの値", node->treeSelected >= 0 && node->treeSelected < static_cast<int>(node->tree.size())
+                                        ? node->tree[node->treeSelected].path
+                                        : std::string());
+    return raise(slot);
+  }
+  if (verb == "type") {
+    if (!IsTextKind(kind)) return cannot();
+    node->text = WithCrLf(ToSjis(step.args[1]));
+    node->selStart = static_cast<int>(node->text.size());
+    node->selLength = 0;
+    Changed(t, *node);
+    return raise(kSlotChange);
+  }
+  if (verb == "key") {
+    // key O KEY [mods] (down and up) or key O down|up KEY [mods]
+    std::vector<int> slots = {kSlotKeyDown, kSlotKeyUp};
+    size_t k = 1;
+    if (step.args[1] == "down" || step.args[1] == "up") {
+      slots = {step.args[1] == "down" ? kSlotKeyDown : kSlotKeyUp};
+      k = 2;
+    }
+    if (k >= step.args.size()) return Fail(t, step, "key needs a key name");
+    int code = KeyCodeOf(step.args[k]);
+    if (code < 0) return Fail(t, step, "unknown key \"" + step.args[k] + "\"");
+    std::string mods = ModifierText("", k + 1 < step.args.size() ? step.args[k + 1] : std::string());
+    if (!SlotConnected(kind, kSlotKeyDown) && kind != kForm) return cannot();
+    TObjNode* window = WindowOf(g, node);
+    const bool preview = window && window->number == 0 && number != 0;
+    for (int slot : slots) {
+      // the main window sees every key before the focused widget
+      std::vector<int> targets;
+      if (preview) targets.push_back(0);
+      targets.push_back(number);
+      for (int target : targets) {
+        TObjNode* live = g.Find(target);
+        if (!live) continue;
+        if (live->eventEntry[slot]) {
+          SetSystem(t, "押されたキー", std::to_string(code));
+          SetSystem(t, "押された特殊キー", mods);
+        }
+        RaiseSlotEvent(t, *live, slot);
+      }
+    }
+    return;
+  }
+  if (verb == "select" || verb == "page" || verb == "tree" || verb == "cell" || verb == "check" || verb == "scroll") {
+    const std::string& what = step.args[1];
+    int n = 0;
+    const bool isNumber = ReadInt(what, n);
+    if (verb == "check") {
+      if (kind != kCheck || !isNumber) return cannot();
+      node->checked = n != 0;
+      Changed(t, *node);
+      return raise(kSlotClick);
+    }
+    if (verb == "scroll") {
+      if (kind != kBar || !isNumber) return cannot();
+      node->barPos = std::max(node->barMin, std::min(node->barMax, n));
+      Changed(t, *node);
+      return raise(kSlotChange);
+    }
+    if (kind == kList || kind == kCombo || kind == kRadio) {
+      if (verb != "select") return cannot();
+      std::string item = ToSjis(what);
+      int index = -1;
+      if (isNumber) {
+        index = n;
+      } else {
+        for (size_t i = 0; i < node->items.size(); ++i)
+          if (node->items[i] == item) {
+            index = static_cast<int>(i);
+            break;
+          }
+      }
+      if (index < 0 || index >= static_cast<int>(node->items.size()))
+        return Fail(t, step, "no item " + what + " in \"" + step.args[0] + "\"");
+      node->selected = index;
+      if (kind == kCombo) {
+        node->text = node->items[index];
+        node->selStart = static_cast<int>(node->text.size());
+        node->selLength = 0;
+      }
+      Changed(t, *node);
+      if (kind == kCombo) {
+        raise(kSlotClick);
+        return raise(kSlotChange);
+      }
+      return raise(kSlotClick);
+    }
+    if (kind == kTabPage) {
+      if ((verb != "select" && verb != "page") || !isNumber || n < 0 || n >= static_cast<int>(node->pages.size()))
+        return Fail(t, step, "no page " + what + " in \"" + step.args[0] + "\"");
+      node->activePage = n;
+      Changed(t, *node);
+      return raise(kSlotChange);
+    }
+    if (kind == kTree) {
+      if (verb != "select" && verb != "tree") return cannot();
+      int index = -1;
+      std::string path = ToSjis(what);
+      if (verb == "select" && isNumber) {
+        index = n;
+      } else {
+        for (size_t i = 0; i < node->tree.size(); ++i)
+          if (node->tree[i].path == path) {
+            index = static_cast<int>(i);
+            break;
+          }
+      }
+      if (index < 0 || index >= static_cast<int>(node->tree.size()))
+        return Fail(t, step, "no node " + what + " in \"" + step.args[0] + "\"");
+      node->treeSelected = index;
+      Changed(t, *node);
+      if (hasHandler(kSlotChange)) SetSystem(t, "イベントの値", node->tree[index].path);
+      return raise(kSlotChange);
+    }
+    if (kind == kGrid) {
+      if (verb != "select" && verb != "cell") return cannot();
+      int row = 0, col = 0;
+      std::string spec = what;
+      if (verb == "cell" && step.args.size() == 3) spec += "," + step.args[2];
+      size_t comma = spec.find(',');
+      if (comma == std::string::npos || !ReadInt(spec.substr(0, comma), row) || !ReadInt(spec.substr(comma + 1), col) ||
+          row < 0 || col < 0)
+        return Fail(t, step, "a cell is ROW,COL");
+      node->gridRow = row;
+      node->gridCol = col;
+      Changed(t, *node);
+      return raise(kSlotClick);
+    }
+    return cannot();
+  }
+  if (verb == "mouse" || verb == "down" || verb == "up" || verb == "move") {
+    // mouse O down|up|move X Y [button] [mods], or down|up|move O X Y ...
+    std::string action = verb;
+    size_t k = 1;
+    if (verb == "mouse") {
+      action = step.args[1];
+      k = 2;
+      if (action != "down" && action != "up" && action != "move") return Fail(t, step, "mouse needs down, up or move");
+    }
+    int x = 0, y = 0;
+    if (k + 1 >= step.args.size() || !ReadInt(step.args[k], x) || !ReadInt(step.args[k + 1], y))
+      return Fail(t, step, "mouse needs X and Y");
+    std::string button, mods;
+    for (size_t i = k + 2; i < step.args.size(); ++i) {
+      std::string u = Upper(step.args[i]);
+      if (u == "LEFT" || u == "RIGHT" || u == "MIDDLE")
+        button = step.args[i];
+      else
+        mods += (mods.empty() ? "" : ",") + step.args[i];
+    }
+    if (button.empty() && action != "move") button = "Left";
+    const int slot = action == "down" ? kSlotMouseDown : action == "up" ? kSlotMouseUp : kSlotMouseMove;
+    if (!SlotConnected(kind, slot)) return cannot();
+    SetSystem(t, "マウスX", std::to_string(x));
+    SetSystem(t, "マウスY", std::to_string(y));
+    SetSystem(t, "押された特殊キー", ModifierText(button, mods));
+    // an アニメ raises its click with the left button's press
+    if (kind == kAnime && slot == kSlotMouseDown && Upper(button) == "LEFT") raise(kSlotClick);
+    return raise(slot);
+  }
+  if (verb == "drop") {
+    if (kind == kMenu) return cannot();
+    std::string files;
+    for (size_t i = 1; i < step.args.size(); ++i) {
+      if (!files.empty()) files += "\r\n";
+      files += ToSjis(step.args[i]);
+    }
+    if (!node->fileDrop) return Fail(t, step, "\"" + step.args[0] + "\" does not take dropped files");
+    SetSystem(t, "イベントの値", files);
+    if (node->eventEntry[kSlotFileDrop] || !node->eventText[kSlotFileDrop].empty()) return raise(kSlotFileDrop);
+    // without program code the widget takes the names itself
+    if (kind == kEdit) {
+      node->text = files;
+    } else if (kind == kList || kind == kMemo) {
+      if (kind == kMemo) node->text = files + "\r\n";
+      node->items.clear();
+      size_t at = 0;
+      while (at <= files.size()) {
+        size_t e = files.find("\r\n", at);
+        if (e == std::string::npos) e = files.size();
+        node->items.push_back(files.substr(at, e - at));
+        at = e + 2;
+      }
+    }
+    Changed(t, *node);
+    return;
+  }
+  if (verb == "resize" || verb == "moveto") {
+    int a = 0, b = 0;
+    if (!ReadInt(step.args[1], a) || !ReadInt(step.args[2], b)) return Fail(t, step, verb + " needs two numbers");
+    if (kind != kForm) return cannot();
+    if (verb == "moveto") {
+      node->x = a;
+      node->y = b;
+      Changed(t, *node);
+      return;
+    }
+    if (a < 0 || b < 0) return Fail(t, step, "a size is not negative");
+    return Resized(t, *node, a, b);
+  }
+  if (verb == "close") {
+    if (kind != kForm) return cannot();
+    return CloseRequested(t, *node);
+  }
+  Fail(t, step, "unknown step \"" + verb + "\"");
+}
+
+bool LoadScript(TTamaBase& t, const std::string& path, std::string& error) {
+  auto script = std::make_shared<TScript>();
+  if (!script->Load(path, error)) return false;
+  Gui(t).script = std::move(script);
+  return true;
+}
+
+TScript* ScriptOf(TTamaBase& t) { return t.gui ? t.gui->script.get() : nullptr; }
+
+std::string DumpModel(TTamaBase& t) {
+  TGuiState& g = Gui(t);
+  // the label a slot's entry is at, by name
+  auto labelAt = [&](const TPos& entry) -> std::string {
+    std::string found;
+    t.words.ForEach([&](const THashNode& w) {
+      if (found.empty() && w.Kind == wkLabel && w.Link.p == entry.p) found = w.Name;
+    });
+    return found;
+  };
+  static const char* const kSlotNames[] = {"イベント",     "クリックした時", "ダブルクリックした時",
+                                           "マウス押した時", "マウス離した時", "キー押した時",
+                                           "キー離した時", "変更した時",     "マウス動かした時",
+                                           "ファイルドロップした時"};
+  std::string out = "{\"cursor\":[" + std::to_string(t.textX) + "," + std::to_string(t.textY) + "],\"objects\":[";
+  bool first = true;
+  for (auto& n : g.objects) {
+    if (!n) continue;
+    if (!first) out += ",";
+    first = false;
+    out += "\n{\"number\":" + std::to_string(n->number) + ",\"name\":" + JsonString(n->name) +
+           ",\"kind\":" + JsonString(KindWord(n->kind)) + ",\"parent\":" + std::to_string(n->parent) +
+           ",\"x\":" + std::to_string(n->x) + ",\"y\":" + std::to_string(n->y) + ",\"w\":" + std::to_string(n->w) +
+           ",\"h\":" + std::to_string(n->h) + ",\"text\":" + JsonString(n->text) + ",\"items\":[";
+    for (size_t i = 0; i < n->items.size(); ++i) out += (i ? "," : "") + JsonString(n->items[i]);
+    out += "],\"selected\":" + std::to_string(n->selected) + ",\"checked\":" + (n->checked ? "true" : "false") +
+           ",\"value\":" + std::to_string(n->barPos) + ",\"visible\":" + (n->visible ? "true" : "false") +
+           ",\"enabled\":" + (n->enabled ? "true" : "false") + ",\"slots\":{";
+    bool firstSlot = true;
+    for (int s = 0; s < kSlotCount; ++s) {
+      if (!n->eventEntry[s]) continue;
+      std::string what = n->eventText[s].empty() ? labelAt(n->eventEntry[s]) : std::string("inline");
+      out += (firstSlot ? "" : ",") + JsonString(kSlotNames[s]) + ":" + JsonString(what);
+      firstSlot = false;
+    }
+    out += "}}";
+  }
+  out += "\n]}\n";
+  return out;
+}
+
+}  // namespace tama::gui

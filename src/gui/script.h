@@ -1,0 +1,67 @@
+// Scripted user events: a text of steps (clicks, typing, keys, choices,
+// mouse moves, resizing, closing, waiting) delivered to the program whenever
+// it waits, each through the path a real widget event takes: the model
+// changes first, as the widget would change it, then the event label runs.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/tama.h"
+
+namespace tama::gui {
+
+// One step of the script: its line in the file, its verb and its arguments
+// (UTF-8 as written; object names are turned to Shift-JIS when used).
+struct TStep {
+  int line = 0;
+  std::string verb;
+  std::vector<std::string> args;
+};
+
+class TScript {
+ public:
+  // Reads the steps of the file; false with a message for an unreadable file
+  // or a malformed line.
+  bool Load(const std::string& path, std::string& error);
+  // Parses a script text (the file name is only for messages).
+  bool Parse(std::string_view text, const std::string& fileName, std::string& error);
+
+  bool Done() const { return next_ >= steps_.size(); }
+  const TStep* Peek() const { return Done() ? nullptr : &steps_[next_]; }
+  // No step can be taken before this time of the loop's clock (a `wait`).
+  int64_t resumeAt = -1;
+  // The step failed: the error line was written and the run ends with status 1.
+  bool failed = false;
+
+  // Takes the next step when the program waits: at an idle point (`busy`
+  // false) or inside a command that waits with the loop running (待つ).
+  // Returns false when no step could be taken now.
+  bool DeliverNext(TTamaBase& t, bool busy);
+
+  // The file named in error lines.
+  const std::string& FileName() const { return fileName_; }
+
+ private:
+  void Fail(TTamaBase& t, const TStep& step, const std::string& reason);
+  void Perform(TTamaBase& t, const TStep& step);
+
+  std::string fileName_;
+  std::vector<TStep> steps_;
+  size_t next_ = 0;
+};
+
+// Loads the script of --events into the state; false with the message.
+bool LoadScript(TTamaBase& t, const std::string& path, std::string& error);
+// The script of the state (null without --events).
+TScript* ScriptOf(TTamaBase& t);
+
+// A JSON description of every live object and the placement cursor (UTF-8).
+std::string DumpModel(TTamaBase& t);
+
+// The virtual-key number of a key name ("A", "Enter", "F5", "Left"...), or of
+// a number as written; -1 for an unknown name.
+int KeyCodeOf(std::string_view name);
+
+}  // namespace tama::gui
