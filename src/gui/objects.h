@@ -56,9 +56,26 @@ void AttachGenericHandler(TTamaBase& t, TObjNode& node, std::string_view value);
 // Runs slot 0 of the object numbered `number`: at once when the program is
 // idle, as an event-call frame when it is busy.
 void Dispatch(TTamaBase& t, int number);
-// A widget event of slot k: slot 0 saved, slot k copied into it, dispatched,
-// slot 0 restored. Nothing when slot k is empty.
-void RaiseSlotEvent(TTamaBase& t, TObjNode& node, int slot);
+// What a widget event tells the program through the system variables.
+enum TModifier : unsigned {
+  kModShift = 1, kModAlt = 2, kModCtrl = 4, kModLeft = 8, kModRight = 16, kModMiddle = 32, kModDouble = 64
+};
+struct TEventArgs {
+  bool mouse = false;  // マウスX, マウスY and 押された特殊キー, set even when the slot is empty
+  int mouseX = 0, mouseY = 0;
+  bool key = false;  // 押されたキー and 押された特殊キー
+  int keyCode = 0;
+  unsigned modifiers = 0;  // TModifier bits
+  bool hasValue = false;   // イベントの値
+  std::string value;
+};
+// 押された特殊キー of a modifier set: "Shift", "Alt", "Ctrl", "Left", "Right",
+// "Middle", "Double", one a line, no line break after the last.
+std::string ModifierText(unsigned modifiers);
+// A widget event of slot k: the event's system variables set, then slot 0
+// saved, slot k copied into it, dispatched, slot 0 restored. Nothing is run
+// when slot k is empty.
+void RaiseSlotEvent(TTamaBase& t, TObjNode& node, int slot, const TEventArgs& args = {});
 // True when a program is running (the execution position is set and not at
 // the end of its text).
 inline bool Busy(const TTamaBase& t) { return t.cur && *t.cur; }

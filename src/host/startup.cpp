@@ -16,6 +16,7 @@
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "gui/mainwindow.h"
+#include "gui/objects.h"
 #include "gui/script.h"
 #include "host/headless.h"
 #include "host/packed.h"
@@ -190,6 +191,7 @@ void PrepareState(TTamaBase& tama, const std::vector<std::string>& args,
   tama.runtimePath = ToSjis(args[0]);
   for (const auto& a : args) tama.commandLine.push_back(ToSjis(a));
   tama.SetHandlers(families);
+  gui::Install(tama);
 }
 
 // Choosing the program and loading its text: the container in the
