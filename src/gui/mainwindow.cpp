@@ -184,11 +184,12 @@ void WaitSeconds(TTamaBase& t, long double seconds) {
   const long double room = static_cast<long double>(INT64_MAX - start);
   const int64_t end = ms <= 0 ? start : ms >= room ? INT64_MAX : start + static_cast<int64_t>(ms);
   auto stopped = [&] { return t.stopFlag || loop->QuitRequested(); };
-  // the user's events of this pump: they find the program busy
+  // the user's events of this pump (the `busy` steps): they find the
+  // program busy; the plain steps wait for the program to be idle
   auto deliver = [&] {
     if (g.waitHook) g.waitHook(t);
     if (TScript* script = ScriptOf(t))
-      while (!stopped() && script->DeliverNext(t, true)) {
+      while (!stopped() && script->Peek() && script->Peek()->verb == "busy" && script->DeliverNext(t, true)) {
       }
   };
   deliver();

@@ -5,10 +5,11 @@
 //
 // Where the user's events come in without a window (besides the loop's own
 // timers and descriptors):
-// - the scripted events (--events) take their steps at every idle point of
-//   the run loop (RunLoop), once what was ready has run, and at every pump
-//   step of 待つ (busy: their events run after 待つ returns). While steps
-//   are left the run does not end; a `wait` step lets the loop's time pass.
+// - the scripted events (--events) take their plain steps at every idle
+//   point of the run loop (RunLoop), once what was ready has run, and their
+//   `busy` steps at every pump step of 待つ (their events run after 待つ
+//   returns). While steps are left the run does not end; a `wait` step lets
+//   the loop's time pass.
 // - TGuiState::idleHook(t), when set, is asked at the same idle points: it
 //   delivers something and returns true, or returns false when nothing is
 //   left. TGuiState::waitHook(t) is called at every pump step of 待つ (once
