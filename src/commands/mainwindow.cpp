@@ -64,10 +64,10 @@ TObjNode& FormArg(TTamaBase& t) {
 
 // The object of a name in the object list (the name as written, else its value).
 TObjNode& NamedObjectArg(TTamaBase& t) {
-  const std::string name = Unquoted(t.PopArgText());
+  const std::string raw = t.PopArgText();
   MainWindow(t);
-  if (TObjNode* node = Gui(t).FindByName(name)) return *node;
-  const std::string value = t.EvaluateText(name);
+  if (TObjNode* node = Gui(t).FindByName(Unquoted(raw))) return *node;
+  const std::string value = t.EvaluateText(raw);
   if (TObjNode* node = Gui(t).FindByName(value)) return *node;
   t.Raise("オブジェクト\"" + value + "\"は、作成されていません。");
 }
@@ -138,9 +138,9 @@ void MainState(TTamaBase& t, int id) {
 // 母艦アイコン: a packed file, a file, or the picture of an イメージ object.
 void BokanIcon(TTamaBase& t, int) {
   // an object word stands for its name, anything else for its value
-  const std::string raw = Unquoted(t.PopArgText());
-  const THashNode* word = t.words.Find(raw, false);
-  const std::string name = word && word->Kind == wkObject ? raw : t.EvaluateText(raw);
+  const std::string raw = t.PopArgText();
+  const THashNode* word = t.words.Find(Unquoted(raw), false);
+  const std::string name = word && word->Kind == wkObject ? Unquoted(raw) : t.EvaluateText(raw);
   gui::TGuiState& g = Gui(t);
   std::string file = ExtractPackedFile(t, name);
   if (file.empty()) file = ResolveFileName(t, name);

@@ -3,7 +3,9 @@
 #include "gui/mainwindow.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 #include "engine/runstop.h"
@@ -153,7 +155,7 @@ void DisplayText(TTamaBase& t, std::string_view text) {
     // what falls outside the picture layer leaves nothing to draw later
     if (!line.empty() && y < main.h && y + height > 0 && x < main.w)
       g.drawnText.push_back({x, y, std::move(line), font});
-    t.textY = y + advance;
+    t.textY = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(y) + advance, INT32_MAX));
   }
 }
 

@@ -425,6 +425,9 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
       tama.currentRow = e.row();
       tama.Raise(e.what());
     }
+    // a program that shows its window itself (母艦浮上 anywhere in its text)
+    // starts with it hidden
+    gui::Gui(tama).mainShown = text.find("母艦浮上") == std::string::npos;
     TTextRef main = MakeText(text);
     tama.sourceTexts.clear();
     tama.sourceTexts.push_back(main);

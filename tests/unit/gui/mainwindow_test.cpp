@@ -117,6 +117,10 @@ TEST_F(MainWindowModel, DisplayKeepsTheDrawnLines) {
   EXPECT_EQ(drawn[0].text, "ab");
   EXPECT_EQ(drawn[1].y, 10 + 2 * 19);
   EXPECT_EQ(drawn[1].font.size, 12);
+  // far down the cursor stops at the largest position
+  t.textY = 2147483647 - 5;
+  DisplayText(t, "a\r\nb");
+  EXPECT_EQ(t.textY, 2147483647);
   // below the picture layer nothing is kept, but the cursor goes on
   t.textY = 399;
   DisplayText(t, "x\r\ny");

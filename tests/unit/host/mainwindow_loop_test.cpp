@@ -354,6 +354,52 @@ TEST_F(MainWindowLoop, WindowCommandsOnForms) {
   EXPECT_TRUE(T().errorLog.Blank()) << sjis::SjisToUtf8(T().errorLog.Text());
 }
 
+TEST_F(MainWindowLoop, TheWindowIsShownFirstUnlessTheProgramShowsIt) {
+  struct {
+    const char8_t* program;
+    bool shownAtStart;
+  } cases[] = {
+      {u8"A=1\n", true},
+      {u8"「母艦浮上」と、表示\n", false},  // anywhere in the text
+      {u8"※ 母艦浮上\nA=1\n", true},       // but not in a comment
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(U(c.program));
+    Fresh();
+    gui::Gui(T()).mainShown = !c.shownAtStart;
+    Run(c.program);
+    EXPECT_EQ(gui::Gui(T()).mainShown, c.shownAtStart);
+  }
+  Fresh();
+  Run(u8"母艦浮上\n");
+  EXPECT_TRUE(gui::Gui(T()).mainShown);
+}
+
+TEST_F(MainWindowLoop, TheIconIsAFileOrAPicture) {
+  char tmpl[] = "/tmp/iconXXXXXX";
+  std::string dir = mkdtemp(tmpl);
+  const std::string file = dir + "/app.ico";
+  std::ofstream(file) << "icon";
+  std::u8string program = u8"「" + std::u8string(file.begin(), file.end()) + u8"」を、母艦アイコン\n";
+  Load(program.c_str());
+  Go();
+  EXPECT_EQ(gui::Gui(T()).icon, file);
+  EXPECT_TRUE(T().errorLog.Blank()) << sjis::SjisToUtf8(T().errorLog.Text());
+  Load(u8"絵を、母艦アイコン\n");
+  gui::TObjNode& image = AddObject(u8"絵", gui::kImage);
+  image.hasPicture = true;
+  Go();
+  EXPECT_EQ(gui::Gui(T()).iconObject, image.number);
+  EXPECT_EQ(gui::Gui(T()).icon, "");
+  // an image without a picture is no icon
+  Load(u8"絵を、母艦アイコン\n");
+  AddObject(u8"絵", gui::kImage);
+  Go();
+  EXPECT_EQ(Reason(), U(u8"ファイル\"絵\"の、読み込みか書き込みに、失敗しました。"));
+  std::remove(file.c_str());
+  rmdir(dir.c_str());
+}
+
 TEST_F(MainWindowLoop, PrintingCannotBeAnsweredWithoutAWindow) {
   Load(u8"「前」と、表示\n母艦印刷\n");
   Go();
