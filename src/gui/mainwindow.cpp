@@ -263,10 +263,8 @@ void CloseRequested(TTamaBase& t, TObjNode& form) {
 }
 
 bool EventSourceArmed(TTamaBase& t) {
-  TGuiState& g = Gui(t);
-  if (g.timer) return true;
-  for (const auto& node : g.objects)
-    if (node && node->kind == kAnime && node->animating) return true;
+  // every source of the program's events lives on the loop: the program
+  // timer, animation frames, sockets, posted callbacks
   TEventLoop* loop = t.host.Loop();
   return loop && loop->CanHappen();
 }

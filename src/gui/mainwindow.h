@@ -66,8 +66,9 @@ void Resized(TTamaBase& t, TObjNode& form, int clientW, int clientH);
 // first); unless 終了不可能 is then "1" the run stops and the window closes.
 // A フォーム's close box only hides it.
 void CloseRequested(TTamaBase& t, TObjNode& form);
-// Something can still raise an event of the program: the program timer, an
-// animation, the loop (a callback posted, a timer, a watched descriptor).
+// Something can still raise an event of the program: the loop has a callback
+// posted, a timer armed (the program timer, animation frames) or a descriptor
+// watched. The run loop ends when nothing can.
 bool EventSourceArmed(TTamaBase& t);
 
 // An idle point (the run loop between events): destroyed records are freed.
