@@ -195,16 +195,19 @@ void TTamaBase::StartTimes(int32_t n, const char*& p) {
 
 namespace tama {
 
-void TTamaBase::CloseRun() {
+bool TTamaBase::CloseRun() {
   if (terminationHandler && terminationHandler->Kind == wkLabel && terminationHandler->Link) {
     THashNodeRef handler = std::move(terminationHandler);
     terminationHandler.reset();
     QuickWord("終了不可能").SetValue("0");
     RunNestedLabel(*handler);
   }
+  // the handler refuses by setting a handler again (終了不可能 "1")
+  if (QuickWord("終了不可能").Value() == "1") return false;
   StopCursor();
   stopFlag = true;
   if (TEventLoop* loop = host.Loop()) loop->Quit();
+  return true;
 }
 
 }  // namespace tama

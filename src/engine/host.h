@@ -45,6 +45,9 @@ class TDialogs {
   }
   // A message box with the warning icon.
   virtual void Warning(std::string_view text, std::string_view caption) = 0;
+  // A dialog no one can answer (no window and nothing to answer it with):
+  // the warning line that names it and what was done instead.
+  virtual void Unanswered(std::string_view line) { (void)line; }
 };
 
 // The clipboard text (Shift-JIS); without a desktop, a text of the process.

@@ -230,8 +230,9 @@ class TTamaBase {
   void ReadBlock(TRunControl& frame, const char*& p);
 
   // Closes the run as closing the main window does: the termination handler
-  // runs once, then the cursor is nil and the event loop is asked to end.
-  void CloseRun();
+  // runs once; unless 終了不可能 is then "1" (closing refused: false), the
+  // cursor is nil, the run stops and the event loop is asked to end.
+  bool CloseRun();
 
   // ---- conditions, cases and jumps (flow.cpp) ----
   int32_t conditionResult = -1;           // 1 true, 0 false, -1 none (a block was chosen)

@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -215,11 +216,29 @@ struct TGuiState {
   TPos timerLabel;
   std::string timerLabelName;
 
-  // the main window: shown (母艦浮上), cursor shown, tray icon shown
+  std::string timerLabelFile;  // the file that defines the label
+
+  // the main window: shown (母艦浮上), cursor shown, tray icon shown; the
+  // application icon: a file, or the picture of an イメージ object
   bool mainShown = false;
   bool cursorShown = true;
   bool trayIcon = false;
   std::string icon;
+  int iconObject = -1;
+
+  // The text 表示 has drawn on 母艦's picture layer since it was last cleared,
+  // in drawing order (lines that fall outside the picture are not kept).
+  struct TDrawnText {
+    int x = 0, y = 0;
+    std::string text;
+    TFont font;
+  };
+  std::vector<TDrawnText> drawnText;
+
+  // The scripted events (mainwindow.h): delivered at the idle points of the
+  // run loop and at the pump steps of 待つ.
+  std::function<bool(TTamaBase&)> idleHook;
+  std::function<void(TTamaBase&)> waitHook;
 
   // the scripted user events of --events (null without)
   std::shared_ptr<TScript> script;

@@ -78,6 +78,13 @@ THost::TSecurityAnswer THeadlessHost::AskSecurity(std::string_view message, std:
   return TSecurityAnswer::kClosed;
 }
 
+void THeadlessHost::Unanswered(std::string_view line) {
+  std::fflush(stdout);
+  WriteText(stderr, line);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 void THeadlessHost::Warning(std::string_view text, std::string_view caption) {
   std::fflush(stdout);
   std::string line(caption);

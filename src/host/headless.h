@@ -69,6 +69,8 @@ class THeadlessHost : public THost {
   // otherwise the `unanswered` line goes to standard error and the question
   // counts as closed.
   TSecurityAnswer AskSecurity(std::string_view message, std::string_view unanswered) override;
+  // The line of a dialog no one can answer goes to standard error.
+  void Unanswered(std::string_view line) override;
   // Warnings go to standard error, after their caption.
   void Warning(std::string_view text, std::string_view caption) override;
 

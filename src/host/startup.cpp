@@ -15,6 +15,7 @@
 #include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
+#include "gui/mainwindow.h"
 #include "gui/objects.h"
 #include "gui/script.h"
 #include "host/headless.h"
@@ -424,6 +425,9 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
       tama.currentRow = e.row();
       tama.Raise(e.what());
     }
+    // a program that shows its window itself (母艦浮上 anywhere in its text)
+    // starts with it hidden
+    gui::Gui(tama).mainShown = text.find("母艦浮上") == std::string::npos;
     TTextRef main = MakeText(text);
     tama.sourceTexts.clear();
     tama.sourceTexts.push_back(main);
@@ -435,13 +439,9 @@ int RunMain(TTamaBase& tama, const std::vector<const TCommandFamily*>& families)
   }
   try {
     tama.RunProgram();
-    // the program goes on from events and timers until it stops, or until
-    // nothing can happen any more
-    if (TEventLoop* loop = tama.host.Loop()) {
-      while (!tama.stopFlag && !loop->QuitRequested() && loop->WaitUntil(-1)) {
-      }
-    }
-    tama.CloseRun();
+    // the program goes on from events and timers until it stops; when nothing
+    // can happen any more the window is asked to close once
+    gui::RunLoop(tama);
   } catch (const std::exception& e) {
     if (tama.errorLog.Blank()) {
       PrintError(tama.FormatErrorLine(std::string("システムエラー:") + e.what()));
