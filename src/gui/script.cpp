@@ -195,15 +195,15 @@ int KeyCodeOf(std::string_view name) {
   return -1;
 }
 
-bool TScript::Load(const std::string& path, std::string& error) {
+bool TScript::Load(const std::string& path, const std::string& name, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "tamakazu: " + path + ": cannot read the events file";
+    error = "tamakazu: " + name + ": cannot read the events file";
     return false;
   }
   std::stringstream ss;
   ss << in.rdbuf();
-  return Parse(ss.str(), path, error);
+  return Parse(ss.str(), name, error);
 }
 
 bool TScript::Parse(std::string_view text, const std::string& fileName, std::string& error) {
@@ -548,9 +548,9 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
   Fail(t, step, "unknown step \"" + verb + "\"");
 }
 
-bool LoadScript(TTamaBase& t, const std::string& path, std::string& error) {
+bool LoadScript(TTamaBase& t, const std::string& path, const std::string& name, std::string& error) {
   auto script = std::make_shared<TScript>();
-  if (!script->Load(path, error)) return false;
+  if (!script->Load(path, name, error)) return false;
   Gui(t).script = std::move(script);
   return true;
 }

@@ -23,8 +23,8 @@ struct TStep {
 class TScript {
  public:
   // Reads the steps of the file; false with a message for an unreadable file
-  // or a malformed line.
-  bool Load(const std::string& path, std::string& error);
+  // or a malformed line. Messages name the file as `name`.
+  bool Load(const std::string& path, const std::string& name, std::string& error);
   // Parses a script text (the file name is only for messages).
   bool Parse(std::string_view text, const std::string& fileName, std::string& error);
 
@@ -53,7 +53,7 @@ class TScript {
 };
 
 // Loads the script of --events into the state; false with the message.
-bool LoadScript(TTamaBase& t, const std::string& path, std::string& error);
+bool LoadScript(TTamaBase& t, const std::string& path, const std::string& name, std::string& error);
 // The script of the state (null without --events).
 TScript* ScriptOf(TTamaBase& t);
 

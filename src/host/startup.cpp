@@ -138,6 +138,7 @@ struct TOwnOptions {
   bool normalize = false;     // --normalize FILE: print the canonical text
   std::string normalizeFile;
   std::string eventsFile;     // --events FILE: scripted user events
+  std::string eventsName;     // ... as it was given, for messages
   std::string dumpFile;       // --dump-model FILE: the objects at the end
 };
 
@@ -173,7 +174,14 @@ int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOp
           std::fprintf(stderr, "tamakazu: %s needs a file\n", a.c_str());
           return 2;
         }
-        (a == "--events" ? own.eventsFile : own.dumpFile) = argv[++i];
+        // the run changes to the program's folder: names are taken from here
+        std::string file = argv[++i];
+        if (a == "--events") own.eventsName = file;
+        if (!file.empty() && file[0] != '/') {
+          char cwd[PATH_MAX];
+          if (getcwd(cwd, sizeof cwd)) file = std::string(cwd) + "/" + file;
+        }
+        (a == "--events" ? own.eventsFile : own.dumpFile) = std::move(file);
         continue;
       }
       std::fprintf(stderr, "tamakazu: unknown option %s\n", a.c_str());
@@ -392,7 +400,7 @@ int Main(int argc, char** argv) {
 
   if (!own.eventsFile.empty()) {
     std::string error;
-    if (!gui::LoadScript(tama, own.eventsFile, error)) {
+    if (!gui::LoadScript(tama, own.eventsFile, own.eventsName, error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
