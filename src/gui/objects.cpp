@@ -292,6 +292,13 @@ void ResetObjects(TTamaBase& t) {
   }
   g.timerLabel = {};
   g.timerLabelName.clear();
+  g.timerLabelFile.clear();
+  g.drawnText.clear();
+  g.icon.clear();
+  g.iconObject = -1;
+  g.mainShown = false;
+  g.trayIcon = false;
+  g.cursorShown = true;
 }
 
 // ---- creation ----
