@@ -188,10 +188,10 @@ TValue ReadIndexed(TTamaBase& t, TObjNode& node, std::string_view propertyText) 
 
 // ---- the hooks ----
 
-void HookSetValue(TTamaBase& t, THashNode& word, const std::string& value) {
-  TObjNode& node = LiveObject(t, word);
-  const char* property = nullptr;
-  switch (node.kind) {
+// The property that stands for an object's own value (an object word used
+// alone, or assigned to): -1 for the kinds without one.
+int ValueProperty(int kind) {
+  switch (kind) {
     case kButton:
     case kLabel:
     case kPanel:
@@ -203,26 +203,31 @@ void HookSetValue(TTamaBase& t, THashNode& word, const std::string& value) {
     case kRichEdit:
     case kTEditor:
     case kGrid:
-      property = "テキスト";
-      break;
+      return kPropText;
     case kTree:
       // a tree's value is its selected node's text
-      property = "選択文字列";
-      break;
+      return kPropSelText;
     case kImage:
-      property = "画像";
-      break;
+      return kPropPicture;
     case kBar:
     case kList:
     case kRadio:
     case kCheck:
-      property = "値";
-      break;
+      return kPropValue;
     default:
-      // the kinds without a value of their own keep the text in their word
-      word.SetValue(value);
-      return;
+      return -1;
   }
+}
+
+void HookSetValue(TTamaBase& t, THashNode& word, const std::string& value) {
+  TObjNode& node = LiveObject(t, word);
+  const int index = ValueProperty(node.kind);
+  if (index < 0) {
+    // the kinds without a value of their own keep the text in their word
+    word.SetValue(value);
+    return;
+  }
+  const std::string property = PropertyNameOf(index);
   std::string item = TValue{value, kTagString}.ItemForm();
   GuardedWrite(t, node, property, item);
 }
@@ -530,33 +535,18 @@ void WritePropertyOf(TTamaBase& t, std::string_view objectNameText, std::string_
 }
 
 TValue ObjectValue(TTamaBase& t, TObjNode& node) {
-  auto as = [](TValue v, const char* tag) {
-    v.tag = tag;
-    return v;
-  };
-  switch (node.kind) {
-    case kButton:
-    case kLabel:
-    case kPanel:
-    case kForm:
-    case kMenu:
-    case kEdit:
-    case kCombo:
-    case kMemo:
-    case kRichEdit:
-    case kTEditor:
-    case kGrid:
-      return as(ReadProperty(t, node, kPropText), kTagString);
-    case kImage: {
+  switch (const int index = ValueProperty(node.kind); index) {
+    case kPropText:
+    case kPropValue: {
+      TValue v = ReadProperty(t, node, index);
+      v.tag = index == kPropText ? kTagString : kTagNumber;
+      return v;
+    }
+    case kPropPicture: {
       const THashNode* word = WordOf(t, node);
       return {word ? std::string(TrimControl(word->Value())) : std::string(), kTagString};
     }
-    case kBar:
-    case kList:
-    case kRadio:
-    case kCheck:
-      return as(ReadProperty(t, node, kPropValue), kTagNumber);
-    case kTree:
+    case kPropSelText:
       if (node.treeSelected >= 0 && node.treeSelected < static_cast<int>(node.tree.size()))
         return {node.tree[node.treeSelected].text, kTagString};
       return {std::string(), kTagString};

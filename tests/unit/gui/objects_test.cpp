@@ -3,6 +3,8 @@
 // while it is idle, and destruction.
 #include <gtest/gtest.h>
 
+#include "test_host.h"
+
 #include <string>
 #include <vector>
 
@@ -14,22 +16,6 @@
 
 namespace tama::gui {
 namespace {
-
-class TTestHost : public THost {
- public:
-  std::string out;
-  void Display(std::string_view text) override {
-    out += text;
-    out += '\n';
-  }
-  void Message(std::string_view text, std::string_view) override { Display(text); }
-  TErrorAnswer ShowErrorDialog(const std::string& log) override {
-    dialogs.push_back(log);
-    return TErrorAnswer::kStop;
-  }
-  std::vector<std::string> dialogs;
-  bool Headless() const override { return true; }
-};
 
 void Show(TTamaBase& t, int) { t.host.Display(t.PopArgValue()); }
 void Create(TTamaBase& t, int) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_host.h"
+
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -18,19 +20,6 @@
 
 namespace tama::gui {
 namespace {
-
-class TTestHost : public THost {
- public:
-  std::string out;
-  void Display(std::string_view text) override {
-    out += text;
-    out += '\n';
-  }
-  void Message(std::string_view text, std::string_view) override { Display(text); }
-  void Warning(std::string_view, std::string_view) override {}
-  TErrorAnswer ShowErrorDialog(const std::string&) override { return TErrorAnswer::kStop; }
-  bool Headless() const override { return true; }
-};
 
 void Show(TTamaBase& t, int) { t.host.Display(t.PopArgValue()); }
 const TCommandDef kDefs[] = {{"表示", "?と", 1, Show}};

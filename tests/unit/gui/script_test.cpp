@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_host.h"
+
 #include "engine/flow.h"
 #include "frontend/normalize.h"
 #include "gui/objects.h"
@@ -62,20 +64,12 @@ TEST(ScriptKeys, NamesAndNumbers) {
   for (const auto& c : cases) EXPECT_EQ(KeyCodeOf(c.name), c.code) << c.name;
 }
 
-class TQuietHost : public THost {
- public:
-  void Display(std::string_view) override {}
-  void Message(std::string_view, std::string_view) override {}
-  TErrorAnswer ShowErrorDialog(const std::string&) override { return TErrorAnswer::kStop; }
-  bool Headless() const override { return true; }
-};
-
 const TCommandDef kDefs[] = {{"戻る", "", 1, flow::Modoru}};
 const TCommandFamily kFamily = {"test", kDefs, std::size(kDefs)};
 
 // An interpreter with the object model and a program of labels, idle.
 struct TRun {
-  TQuietHost host;
+  TTestHost host;
   TTamaBase t{host};
   explicit TRun(std::string source) {
     std::vector<const TCommandFamily*> families{&kFamily};
