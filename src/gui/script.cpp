@@ -265,6 +265,16 @@ void TScript::Fail(TTamaBase& t, const TStep& step, const std::string& reason) {
   if (TEventLoop* loop = t.host.Loop()) loop->Quit();
 }
 
+const TStep* TScript::TakeDialogStep(TTamaBase& t) {
+  // the busy steps first: they find the program inside the dialog
+  while (!Done() && !failed && steps_[next_].verb == "busy") DeliverNext(t, true);
+  if (Done() || failed) return nullptr;
+  const std::string& verb = steps_[next_].verb;
+  if (verb != "answer" && verb != "choose" && verb != "cancel") return nullptr;
+  taken_ = steps_[next_++];
+  return &taken_;
+}
+
 bool TScript::DeliverNext(TTamaBase& t, bool busy) {
   if (Done() || failed) return false;
   TEventLoop* loop = t.host.Loop();

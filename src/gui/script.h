@@ -40,15 +40,24 @@ class TScript {
   // Returns false when no step could be taken now.
   bool DeliverNext(TTamaBase& t, bool busy);
 
+  // A dialog that is open takes its answer from the next step when that step
+  // answers a dialog (answer, choose, cancel; a `busy` step before it is
+  // delivered first): the step is taken and returned. Null when the next step
+  // is something else (the dialog is then unanswered by the script).
+  const TStep* TakeDialogStep(TTamaBase& t);
+
   // The file named in error lines.
   const std::string& FileName() const { return fileName_; }
+  // An error line for a step ("tamakazu: FILE:LINE: reason"); the run ends
+  // with status 1.
+  void Fail(TTamaBase& t, const TStep& step, const std::string& reason);
 
  private:
-  void Fail(TTamaBase& t, const TStep& step, const std::string& reason);
   void Perform(TTamaBase& t, const TStep& step);
 
   std::string fileName_;
   std::vector<TStep> steps_;
+  TStep taken_;  // the step TakeDialogStep gave last
   size_t next_ = 0;
 };
 
