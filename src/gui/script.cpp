@@ -8,6 +8,7 @@
 
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
+#include "gui/user.h"
 #include "sjis/convert.h"
 #include "support/number.h"
 
@@ -144,18 +145,7 @@ unsigned ModifierBits(std::string_view list) {
   return bits;
 }
 
-bool IsTextKind(int kind) {
-  return kind == kEdit || kind == kMemo || kind == kCombo || kind == kRichEdit || kind == kTEditor;
-}
 
-// The top-level window an object lies on.
-TObjNode* WindowOf(TGuiState& g, TObjNode* node) {
-  for (int hops = 0; node && hops < 1000; ++hops) {
-    if (node->kind == kForm) return node;
-    node = g.Find(node->parent);
-  }
-  return nullptr;
-}
 
 std::string JsonString(std::string_view sjisText) {
   std::string u = sjis::SjisToUtf8(sjisText);
@@ -329,37 +319,23 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
   if (!node) return Fail(t, step, "no object \"" + (step.args.empty() ? std::string("母艦") : step.args[0]) + "\"");
   const int kind = node->kind;
   const int number = node->number;
-  auto cannot = [&] {
-    Fail(t, step, "\"" + verb + "\" cannot reach the " + sjis::SjisToUtf8(KindWord(kind)) + " \"" + step.args[0] + "\"");
+  const std::string& target = step.args.empty() ? verb : step.args[0];
+  // the outcome of the user's action
+  auto done = [&](TUser outcome, const std::string& what = std::string()) {
+    if (outcome == TUser::kCannot)
+      Fail(t, step, "\"" + verb + "\" cannot reach the " + sjis::SjisToUtf8(KindWord(kind)) + " \"" + target + "\"");
+    else if (outcome == TUser::kOutOfRange)
+      Fail(t, step, "no " + what + " in \"" + target + "\"");
   };
-  // a slot event of the object, if it is still alive when its turn comes
-  auto raise = [&](int slot, const TEventArgs& args = {}) {
-    if (TObjNode* live = g.Find(number)) RaiseSlotEvent(t, *live, slot, args);
+  auto number2 = [&](size_t a, size_t b, int& x, int& y) {
+    if (a < step.args.size() && b < step.args.size() && ReadInt(step.args[a], x) && ReadInt(step.args[b], y)) return true;
+    Fail(t, step, verb + " needs two numbers");
+    return false;
   };
 
-  if (verb == "click" || verb == "dblclick" || verb == "menu") {
-    const int slot = verb == "dblclick" ? kSlotDblClick : kSlotClick;
-    if (!SlotConnected(kind, slot)) return cannot();
-    if (kind == kCheck && slot == kSlotClick) {
-      node->checked = !node->checked;
-      Changed(t, *node);
-    }
-    TEventArgs args;
-    if (kind == kTree) {
-      args.hasValue = true;
-      if (node->treeSelected >= 0 && node->treeSelected < static_cast<int>(node->tree.size()))
-        args.value = node->tree[node->treeSelected].path;
-    }
-    return raise(slot, args);
-  }
-  if (verb == "type") {
-    if (!IsTextKind(kind)) return cannot();
-    node->text = WithCrLf(ToSjis(step.args[1]));
-    node->selStart = static_cast<int>(node->text.size());
-    node->selLength = 0;
-    Changed(t, *node);
-    return raise(kSlotChange);
-  }
+  if (verb == "click" || verb == "menu") return done(UserClick(t, number, false));
+  if (verb == "dblclick") return done(UserClick(t, number, true));
+  if (verb == "type") return done(UserType(t, number, WithCrLf(ToSjis(step.args[1]))));
   if (verb == "key") {
     // key O KEY [mods] (down and up) or key O down|up KEY [mods]
     std::vector<int> slots = {kSlotKeyDown, kSlotKeyUp};
@@ -369,111 +345,14 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
       k = 2;
     }
     if (k >= step.args.size()) return Fail(t, step, "key needs a key name");
-    int code = KeyCodeOf(step.args[k]);
+    const int code = KeyCodeOf(step.args[k]);
     if (code < 0) return Fail(t, step, "unknown key \"" + step.args[k] + "\"");
-    TEventArgs args;
-    args.key = true;
-    args.keyCode = code;
-    args.modifiers = ModifierBits(k + 1 < step.args.size() ? step.args[k + 1] : std::string());
-    if (!SlotConnected(kind, kSlotKeyDown) && kind != kForm) return cannot();
-    TObjNode* window = WindowOf(g, node);
-    const bool preview = window && window->number == 0 && number != 0;
+    const unsigned mods = ModifierBits(k + 1 < step.args.size() ? step.args[k + 1] : std::string());
     for (int slot : slots) {
-      // the main window sees every key before the focused widget
-      if (preview)
-        if (TObjNode* main = g.Find(0)) RaiseSlotEvent(t, *main, slot, args);
-      raise(slot, args);
+      done(UserKey(t, number, slot, code, mods));
+      if (failed) return;
     }
     return;
-  }
-  if (verb == "select" || verb == "page" || verb == "tree" || verb == "cell" || verb == "check" || verb == "scroll") {
-    const std::string& what = step.args[1];
-    int n = 0;
-    const bool isNumber = ReadInt(what, n);
-    if (verb == "check") {
-      if (kind != kCheck || !isNumber) return cannot();
-      node->checked = n != 0;
-      Changed(t, *node);
-      return raise(kSlotClick);
-    }
-    if (verb == "scroll") {
-      if (kind != kBar || !isNumber) return cannot();
-      node->barPos = std::max(node->barMin, std::min(node->barMax, n));
-      Changed(t, *node);
-      return raise(kSlotChange);
-    }
-    if (kind == kList || kind == kCombo || kind == kRadio) {
-      if (verb != "select") return cannot();
-      std::string item = ToSjis(what);
-      int index = -1;
-      if (isNumber) {
-        index = n;
-      } else {
-        for (size_t i = 0; i < node->items.size(); ++i)
-          if (node->items[i] == item) {
-            index = static_cast<int>(i);
-            break;
-          }
-      }
-      if (index < 0 || index >= static_cast<int>(node->items.size()))
-        return Fail(t, step, "no item " + what + " in \"" + step.args[0] + "\"");
-      node->selected = index;
-      if (kind == kCombo) {
-        node->text = node->items[index];
-        node->selStart = static_cast<int>(node->text.size());
-        node->selLength = 0;
-      }
-      Changed(t, *node);
-      if (kind == kCombo) {
-        raise(kSlotClick);
-        return raise(kSlotChange);
-      }
-      return raise(kSlotClick);
-    }
-    if (kind == kTabPage) {
-      if ((verb != "select" && verb != "page") || !isNumber || n < 0 || n >= static_cast<int>(node->pages.size()))
-        return Fail(t, step, "no page " + what + " in \"" + step.args[0] + "\"");
-      node->activePage = n;
-      Changed(t, *node);
-      return raise(kSlotChange);
-    }
-    if (kind == kTree) {
-      if (verb != "select" && verb != "tree") return cannot();
-      int index = -1;
-      std::string path = ToSjis(what);
-      if (verb == "select" && isNumber) {
-        index = n;
-      } else {
-        for (size_t i = 0; i < node->tree.size(); ++i)
-          if (node->tree[i].path == path) {
-            index = static_cast<int>(i);
-            break;
-          }
-      }
-      if (index < 0 || index >= static_cast<int>(node->tree.size()))
-        return Fail(t, step, "no node " + what + " in \"" + step.args[0] + "\"");
-      node->treeSelected = index;
-      Changed(t, *node);
-      TEventArgs args;
-      args.hasValue = true;
-      args.value = node->tree[index].path;
-      return raise(kSlotChange, args);
-    }
-    if (kind == kGrid) {
-      if (verb != "select" && verb != "cell") return cannot();
-      int row = 0, col = 0;
-      std::string spec = what;
-      if (verb == "cell" && step.args.size() == 3) spec += "," + step.args[2];
-      size_t comma = spec.find(',');
-      if (comma == std::string::npos || !ReadInt(spec.substr(0, comma), row) || !ReadInt(spec.substr(comma + 1), col) ||
-          row < 0 || col < 0)
-        return Fail(t, step, "a cell is ROW,COL");
-      node->gridRow = row;
-      node->gridCol = col;
-      Changed(t, *node);
-      return raise(kSlotClick);
-    }
-    return cannot();
   }
   if (verb == "mouse" || verb == "down" || verb == "up" || verb == "move") {
     // mouse O down|up|move X Y [button] [mods], or down|up|move O X Y ...
@@ -485,8 +364,7 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
       if (action != "down" && action != "up" && action != "move") return Fail(t, step, "mouse needs down, up or move");
     }
     int x = 0, y = 0;
-    if (k + 1 >= step.args.size() || !ReadInt(step.args[k], x) || !ReadInt(step.args[k + 1], y))
-      return Fail(t, step, "mouse needs X and Y");
+    if (!number2(k, k + 1, x, y)) return;
     unsigned mods = 0;
     bool button = false;
     for (size_t i = k + 2; i < step.args.size(); ++i) {
@@ -497,64 +375,66 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     }
     if (!button && action != "move") mods |= kModLeft;
     const int slot = action == "down" ? kSlotMouseDown : action == "up" ? kSlotMouseUp : kSlotMouseMove;
-    if (!SlotConnected(kind, slot)) return cannot();
-    TEventArgs args;
-    args.mouse = true;
-    args.mouseX = x;
-    args.mouseY = y;
-    args.modifiers = mods;
-    // an アニメ raises its click with the left button's press
-    if (kind == kAnime && slot == kSlotMouseDown && (mods & kModLeft)) raise(kSlotClick, args);
-    return raise(slot, args);
+    return done(UserMouse(t, number, slot, x, y, mods));
   }
-  if (verb == "drop") {
-    if (kind == kMenu) return cannot();
-    std::string files;
-    for (size_t i = 1; i < step.args.size(); ++i) {
-      if (!files.empty()) files += "\r\n";
-      files += ToSjis(step.args[i]);
+  if (verb == "check" || verb == "scroll" || verb == "page") {
+    int n = 0;
+    if (!ReadInt(step.args[1], n)) return Fail(t, step, verb + " needs a number");
+    if (verb == "check") return done(UserCheck(t, number, n != 0));
+    if (verb == "scroll") return done(UserScroll(t, number, n));
+    return done(UserPage(t, number, n), "page " + step.args[1]);
+  }
+  if (verb == "select" || verb == "tree" || verb == "cell") {
+    const std::string& what = step.args[1];
+    int n = 0;
+    const bool isNumber = ReadInt(what, n);
+    if (kind == kGrid) {
+      if (verb == "tree") return done(TUser::kCannot);
+      std::string spec = what;
+      if (step.args.size() == 3) spec += "," + step.args[2];
+      size_t comma = spec.find(',');
+      int row = 0, col = 0;
+      if (comma == std::string::npos || !ReadInt(spec.substr(0, comma), row) || !ReadInt(spec.substr(comma + 1), col))
+        return Fail(t, step, "a cell is ROW,COL");
+      return done(UserCell(t, number, row, col), "cell " + spec);
     }
-    if (!node->fileDrop) return Fail(t, step, "\"" + step.args[0] + "\" does not take dropped files");
-    if (node->eventEntry[kSlotFileDrop] || !node->eventText[kSlotFileDrop].empty()) {
-      TEventArgs args;
-      args.hasValue = true;
-      args.value = files;
-      return raise(kSlotFileDrop, args);
+    if (verb == "cell") return done(TUser::kCannot);
+    if (kind == kTabPage && verb == "select") {
+      if (!isNumber) return Fail(t, step, "a page is a number");
+      return done(UserPage(t, number, n), "page " + what);
     }
-    // without program code the widget takes the names itself
-    if (kind == kEdit) {
-      node->text = files;
-    } else if (kind == kList || kind == kMemo) {
-      if (kind == kMemo) node->text = files + "\r\n";
-      node->items.clear();
-      size_t at = 0;
-      while (at <= files.size()) {
-        size_t e = files.find("\r\n", at);
-        if (e == std::string::npos) e = files.size();
-        node->items.push_back(files.substr(at, e - at));
-        at = e + 2;
+    // an index, or the text of an item (the path of a tree node)
+    if (!isNumber || verb == "tree") {
+      const std::string text = ToSjis(what);
+      n = -1;
+      if (kind == kTree) {
+        for (size_t i = 0; i < node->tree.size() && n < 0; ++i)
+          if (node->tree[i].path == text) n = static_cast<int>(i);
+      } else {
+        for (size_t i = 0; i < node->items.size() && n < 0; ++i)
+          if (node->items[i] == text) n = static_cast<int>(i);
       }
     }
-    Changed(t, *node);
-    return;
+    if (kind == kTree) return done(UserTreeSelect(t, number, n), "node " + what);
+    if (verb == "tree") return done(TUser::kCannot);
+    return done(UserSelectItem(t, number, n), "item " + what);
+  }
+  if (verb == "drop") {
+    std::vector<std::string> files;
+    for (size_t i = 1; i < step.args.size(); ++i) files.push_back(ToSjis(step.args[i]));
+    TUser outcome = UserDrop(t, number, files);
+    if (outcome == TUser::kCannot && kind != kMenu)
+      return Fail(t, step, "\"" + target + "\" does not take dropped files");
+    return done(outcome);
   }
   if (verb == "resize" || verb == "moveto") {
     int a = 0, b = 0;
-    if (!ReadInt(step.args[1], a) || !ReadInt(step.args[2], b)) return Fail(t, step, verb + " needs two numbers");
-    if (kind != kForm) return cannot();
-    if (verb == "moveto") {
-      node->x = a;
-      node->y = b;
-      Changed(t, *node);
-      return;
-    }
+    if (!number2(1, 2, a, b)) return;
+    if (verb == "moveto") return done(UserMoveWindow(t, number, a, b));
     if (a < 0 || b < 0) return Fail(t, step, "a size is not negative");
-    return Resized(t, *node, a, b);
+    return done(UserResize(t, number, a, b));
   }
-  if (verb == "close") {
-    if (kind != kForm) return cannot();
-    return CloseRequested(t, *node);
-  }
+  if (verb == "close") return done(UserClose(t, number));
   Fail(t, step, "unknown step \"" + verb + "\"");
 }
 

@@ -1,0 +1,52 @@
+// What a user does to an object, as its widget reports it: the object's state
+// changes first, as the widget changed it, then the widget's event is raised
+// (at once when the program is idle, queued when it is busy). The scripted
+// user events and a window view both come this way, so a program sees the
+// same whoever the user is.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/tama.h"
+#include "gui/model.h"
+#include "gui/objects.h"
+
+namespace tama::gui {
+
+// The outcome of a user action.
+enum class TUser {
+  kDone,
+  kCannot,      // the object's kind has no widget event for it
+  kOutOfRange,  // no such item, page, node or cell
+};
+
+// A click or a double click (a メニュー: its choice; a チェック toggles first).
+TUser UserClick(TTamaBase& t, int number, bool doubleClick);
+// Typing: the text replaces the content of an edit, memo, combo or rich edit
+// box, the caret after it; then 変更した時.
+TUser UserType(TTamaBase& t, int number, std::string text);
+// A key going down (kSlotKeyDown) or up (kSlotKeyUp) with its virtual-key
+// code; the main window sees every key of its own widgets first.
+TUser UserKey(TTamaBase& t, int number, int slot, int code, unsigned modifiers);
+// Mouse button down, up (kSlotMouseDown, kSlotMouseUp) or a move
+// (kSlotMouseMove) at (x, y) in the object's coordinates.
+TUser UserMouse(TTamaBase& t, int number, int slot, int x, int y, unsigned modifiers);
+// Choosing item `index` of a リスト, コンボ or ラジオ.
+TUser UserSelectItem(TTamaBase& t, int number, int index);
+// Ticking a check box; moving a bar; changing the page of a タブページ;
+// selecting node `index` (absolute order) of a ツリー; clicking a grid cell.
+TUser UserCheck(TTamaBase& t, int number, bool on);
+TUser UserScroll(TTamaBase& t, int number, int position);
+TUser UserPage(TTamaBase& t, int number, int page);
+TUser UserTreeSelect(TTamaBase& t, int number, int index);
+TUser UserCell(TTamaBase& t, int number, int row, int col);
+// Files dropped onto a widget that accepts them (Shift-JIS names).
+TUser UserDrop(TTamaBase& t, int number, const std::vector<std::string>& files);
+// A window (母艦 or a フォーム) resized to a client area, or moved.
+TUser UserResize(TTamaBase& t, int number, int width, int height);
+TUser UserMoveWindow(TTamaBase& t, int number, int x, int y);
+// The close box of a window.
+TUser UserClose(TTamaBase& t, int number);
+
+}  // namespace tama::gui
