@@ -238,7 +238,8 @@ bool THeadlessLoop::WaitUntil(int64_t deadline) {
 }
 
 void THeadlessLoop::Run() {
-  while (!quit_ && WaitUntil(-1)) {
+  // background timers alone keep nothing running
+  while (!quit_ && CanHappen() && WaitUntil(-1)) {
   }
 }
 
