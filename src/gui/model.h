@@ -143,6 +143,7 @@ struct TObjNode {
   std::shared_ptr<TCsvDb> grid;
   int gridRow = 1, gridCol = 0;
   bool gridEdit = false, gridSort = false;
+  std::vector<int> gridColWidths;  // pixels, as loading the cells set them
   int gridSortColumn = -1;    // the column of the last header click
   bool gridSortDown = false;  // that click sorted descending
 

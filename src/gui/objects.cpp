@@ -120,6 +120,10 @@ TObjNode& NewRecord(TTamaBase& t, int kind, std::string name, const TFont& font)
     case kLabel:
       node->transparent = true;
       break;
+    case kAnime:
+      // the colour of the window it is placed on
+      node->background = !g.objects.empty() && g.objects[0]->background >= 0 ? g.objects[0]->background : kWhite;
+      break;
     default:
       break;
   }

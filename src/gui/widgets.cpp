@@ -120,6 +120,7 @@ void CreateMenuPaths(TTamaBase& t, std::string_view lines) {
 
 namespace {
 constexpr int kGridMaxRows = 65535;
+constexpr int kGridDefaultColWidth = 64;
 }
 
 int GridRows(const TObjNode& node) { return node.grid ? node.grid->RowCount() : 0; }
@@ -136,6 +137,14 @@ void LoadGrid(TTamaBase& t, TObjNode& node, std::string_view csv) {
     if (r < rows)
       for (int c = 0; c < cols; ++c) cells[c] = source.GetCell(c, r);
     grid->AppendRow(std::move(cells));
+  }
+  // every column as wide as its widest cell + 5, an empty one the default width
+  node.gridColWidths.assign(static_cast<size_t>(cols), kGridDefaultColWidth);
+  TView& view = *Gui(t).view;
+  for (int c = 0; c < cols; ++c) {
+    int widest = 0;
+    for (int r = 0; r < rows; ++r) widest = std::max(widest, view.TextWidth(node.font, grid->GetCell(c, r)));
+    if (widest > 0) node.gridColWidths[c] = widest + 5;
   }
   node.grid = std::move(grid);
   node.gridRow = std::clamp(node.gridRow, 1, rows);

@@ -268,6 +268,11 @@ TEST(Widgets, GridHeaderSortTogglesAndKeepsTheLastRow) {
     for (int row = 0; row < GridRows(grid); ++row) out.push_back(grid.grid->GetCell(col, row));
     return out;
   };
+  // columns as wide as their widest cell + 5 (12 points: 8 pixels a byte)
+  grid.font = TFont{};
+  LoadGrid(r.t, grid, "名,数,\r\nb,1,\r\nA,22,\r\na,3,\r\nC,4,\r\n");
+  EXPECT_EQ(grid.gridColWidths, (std::vector<int>{21, 21, 64}));
+  LoadGrid(r.t, grid, "名,数\r\nb,1\r\nA,2\r\na,3\r\nC,4\r\n");
   SortGridByHeader(r.t, grid, 0);  // sorting is off
   EXPECT_EQ(column(0), (std::vector<std::string>{"名", "b", "A", "a", "C", ""}));
   grid.gridSort = true;
