@@ -64,10 +64,17 @@ void WriteFile(TTamaBase& t, const std::string& file, const std::string& bytes) 
 
 // ---- menus ----
 
-void MenuSakusei(TTamaBase& t, int) { gui::CreateMenuItem(t, {}, NameArg(t)); }
+// The name of a new item: a word without a name cannot be made.
+std::string MenuName(TTamaBase& t, std::string_view command) {
+  std::string name = NameArg(t);
+  if (name.empty()) t.Raise("\"" + std::string(command) + "\"命令の引数に誤りがあります。");
+  return name;
+}
+
+void MenuSakusei(TTamaBase& t, int) { gui::CreateMenuItem(t, {}, MenuName(t, "メニュー作成")); }
 
 void MenuTsuika(TTamaBase& t, int) {
-  std::string child = NameArg(t);
+  std::string child = MenuName(t, "メニュー追加");
   std::string parent = NameArg(t);
   gui::CreateMenuItem(t, parent, child);
 }
