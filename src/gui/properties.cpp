@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 
 #include "engine/system_words.h"
 #include "gui/objects.h"
