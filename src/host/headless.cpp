@@ -114,11 +114,18 @@ TEventLoop::TTimerId THeadlessLoop::AddTimer(int64_t delayMs, TCallback callback
   return id;
 }
 
+TEventLoop::TTimerId THeadlessLoop::AddBackgroundTimer(int64_t delayMs, TCallback callback) {
+  const TTimerId id = AddTimer(delayMs, std::move(callback));
+  background_.insert(id);
+  return id;
+}
+
 bool THeadlessLoop::CancelTimer(TTimerId id) {
   auto it = timerDue_.find(id);
   if (it == timerDue_.end()) return false;
   timers_.erase({it->second, id});
   timerDue_.erase(it);
+  background_.erase(id);
   return true;
 }
 
@@ -153,6 +160,7 @@ bool THeadlessLoop::RunDueTimers() {
     if (it == timers_.end() || it->first.first > now) break;
     TCallback cb = std::move(it->second);
     timerDue_.erase(it->first.second);
+    background_.erase(it->first.second);
     timers_.erase(it);
     ran = true;
     if (cb) cb();
@@ -230,7 +238,8 @@ bool THeadlessLoop::WaitUntil(int64_t deadline) {
 }
 
 void THeadlessLoop::Run() {
-  while (!quit_ && WaitUntil(-1)) {
+  // background timers alone keep nothing running
+  while (!quit_ && CanHappen() && WaitUntil(-1)) {
   }
 }
 
