@@ -44,7 +44,7 @@ std::string Lower(std::string_view s) {
 
 std::string Quoted(std::string_view sjisText) { return "\"" + sjis::SjisToUtf8(sjisText) + "\""; }
 
-// "#N" or a plain N: the index, false when the text is not one.
+// The digits of a choice number (from 0): false when the text is not one.
 bool ReadIndex(std::string_view s, int& out) {
   if (s.empty() || s.size() > 9) return false;
   int v = 0;
@@ -115,10 +115,9 @@ bool AnswerFromText(const TDialogRequest& r, const std::string& text, bool fromL
     case TDialogKind::kChoice:
     case TDialogKind::kList:
     case TDialogKind::kButtons: {
-      const bool buttons = r.kind == TDialogKind::kButtons;
       // an item (a caption) as written first, then "#N"
       for (size_t i = 0; i < r.items.size(); ++i)
-        if (r.items[i] == text && (buttons || r.kind == TDialogKind::kList || fromLine)) {
+        if (r.items[i] == text) {
           a.ok = true;
           a.button = static_cast<int>(i);
           a.text = text;
@@ -225,9 +224,8 @@ bool AnswerFromStep(const TDialogRequest& r, const TStep& step, TDialogAnswer& a
   a = TDialogAnswer();
   const std::string name = Quoted(r.command);
   if (step.verb == "cancel") {
-    a = ClosedAnswer(r);
-    // Cancel of a memo empties it; 二択 has only the close of its box
-    if (r.kind == TDialogKind::kMemo) a = TDialogAnswer();
+    // Cancel, Esc or the close box: as closing, except that Cancel empties a memo
+    if (r.kind != TDialogKind::kMemo) a = ClosedAnswer(r);
     return true;
   }
   if (step.verb == "choose") {
