@@ -337,6 +337,27 @@ TEST(HeadlessDialogs, AScriptedAnswerThatDoesNotFitStopsTheRun) {
   EXPECT_TRUE(run.host.unanswered.empty());
 }
 
+TEST(HeadlessDialogs, PromptOnlyForATerminal) {
+  for (bool terminal : {false, true}) {
+    THeadlessRun run;
+    std::deque<std::string> input = {"#1"};
+    Dialogs(run.t).view = std::make_shared<THeadlessDialogs>(
+        [&input](std::string& line) {
+          if (input.empty()) return false;
+          line = input.front();
+          input.pop_front();
+          return true;
+        },
+        terminal);
+    TDialogRequest r = Req(TDialogKind::kList, {"赤", "青"});
+    r.message = "色は？\r\n一つ";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunDialog(run.t, r).text, "青");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              terminal ? U(u8"色は？\n一つ\n  #0 赤\n  #1 青\n[#N or text] > ") : std::string());
+  }
+}
+
 TEST(HeadlessDialogs, SecurityQuestionFromTheScript) {
   THeadlessRun run;
   run.Script("answer allyes\ncancel\nanswer maybe\n");
