@@ -238,7 +238,8 @@ class TView {
   int screenWidth = 1024, screenHeight = 768;
 };
 
-class TScript;  // gui/script.h
+class TScript;        // gui/script.h
+struct TDialogState;  // gui/dialogs.h
 
 // The state of the user interface of one interpreter.
 struct TGuiState {
@@ -282,6 +283,8 @@ struct TGuiState {
 
   // the scripted user events of --events (null without)
   std::shared_ptr<TScript> script;
+  // the dialogs' view and what they keep between uses (made on first use)
+  std::shared_ptr<TDialogState> dialogs;
 
   TObjNode* Find(int number) {
     return number >= 0 && number < static_cast<int>(objects.size()) ? objects[number].get() : nullptr;

@@ -55,6 +55,7 @@ const char* Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 THost::TSecurityAnswer THeadlessHost::AskSecurity(std::string_view message, std::string_view unanswered) {
   std::fflush(stdout);
+  if (TSecurityAnswer scripted; scriptedSecurity && scriptedSecurity(scripted)) return scripted;
   if (!isatty(STDIN_FILENO)) {
     WriteText(stderr, unanswered);
     std::fputc('\n', stderr);

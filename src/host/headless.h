@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -74,6 +75,9 @@ class THeadlessHost : public THost {
   // otherwise the `unanswered` line goes to standard error and the question
   // counts as closed.
   TSecurityAnswer AskSecurity(std::string_view message, std::string_view unanswered) override;
+  // Asked before the terminal: the scripted events' answer (true when the
+  // next step answered the question).
+  std::function<bool(TSecurityAnswer&)> scriptedSecurity;
   // The line of a dialog no one can answer goes to standard error.
   void Unanswered(std::string_view line) override;
   // Warnings go to standard error, after their caption.
