@@ -504,18 +504,18 @@ void AnimeMouseLeave(TTamaBase& t, TObjNode& node) {
   Changed(t, node);
 }
 
-void AnimeMouseDown(TTamaBase& t, TObjNode& node) {
+void AnimeMouseDown(TTamaBase& t, TObjNode& node, const TEventArgs& args) {
   node.pressed = true;
   Changed(t, node);
   const int number = node.number;
-  RaiseSlotEvent(t, node, kSlotMouseDown);
-  if (TObjNode* live = Gui(t).Find(number)) RaiseSlotEvent(t, *live, kSlotClick);
+  RaiseSlotEvent(t, node, kSlotMouseDown, args);
+  if (TObjNode* live = Gui(t).Find(number)) RaiseSlotEvent(t, *live, kSlotClick, args);
 }
 
-void AnimeMouseUp(TTamaBase& t, TObjNode& node) {
+void AnimeMouseUp(TTamaBase& t, TObjNode& node, const TEventArgs& args) {
   node.pressed = false;
   Changed(t, node);
-  RaiseSlotEvent(t, node, kSlotMouseUp);
+  RaiseSlotEvent(t, node, kSlotMouseUp, args);
 }
 
 // ---- the tracker ----

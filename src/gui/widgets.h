@@ -11,6 +11,7 @@
 
 #include "engine/tama.h"
 #include "gui/model.h"
+#include "gui/objects.h"
 
 namespace tama::gui {
 
@@ -110,8 +111,9 @@ int ShownFrame(const TObjNode& node);
 // The mouse over the box and the left button on it, as the view reports them.
 void AnimeMouseEnter(TTamaBase& t, TObjNode& node);
 void AnimeMouseLeave(TTamaBase& t, TObjNode& node);
-void AnimeMouseDown(TTamaBase& t, TObjNode& node);
-void AnimeMouseUp(TTamaBase& t, TObjNode& node);
+// The left button's press raises the box's mouse down and its click.
+void AnimeMouseDown(TTamaBase& t, TObjNode& node, const TEventArgs& args = {});
+void AnimeMouseUp(TTamaBase& t, TObjNode& node, const TEventArgs& args = {});
 
 // ---- the tracker ----
 
