@@ -387,7 +387,8 @@ std::string DriveType(const std::string& native) {
 
 void DriveShuruiHantei(TTamaBase& t, int) {
   std::string d = Trimmed(t.PopArgValue());
-  if (sjis::CharCount(d) == 1 && d.size() == 1) d += ":\\";
+  // a drive letter alone names its root
+  if (d.size() == 1 && ((d[0] >= 'A' && d[0] <= 'Z') || (d[0] >= 'a' && d[0] <= 'z'))) d += ":\\";
   std::string type = d.empty() ? std::string("存在しない") : DriveType(support::NativePath(d));
   t.SetResultTagged(std::move(type), kTagString);
 }

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 
 #include "sjis/sjis.h"
 
@@ -114,6 +114,8 @@ std::string FindOnPath(const std::string& name) {
 pid_t SpawnProcess(const std::vector<std::string>& argv, bool quietInput) {
   if (argv.empty() || argv[0].empty()) return -1;
   ReapChildren();
+  // what this process wrote comes before what the child writes
+  std::fflush(nullptr);
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
