@@ -240,7 +240,7 @@ void Kanrenzukeru(TTamaBase& t, int) {
   std::string e(TrimControl(t.PopArgValue()));
   if (a.empty() || e.empty()) return;
   const std::string_view command = "関連付ける";
-  const std::string appNative = support::NativePath(a);
+  const std::string appNative = support::AbsolutePath(support::NativePath(a));
   if (!Exists(appNative)) t.Raise(ArgumentErrorMessage(command) + ":\"" + a + "\"が存在しません。");
   if (e[0] == '.') e.erase(0, 1);
   if (!PlainExtension(e)) t.Raise(ArgumentErrorMessage(command));
