@@ -68,7 +68,8 @@ std::vector<std::string> RuntimeArguments(TTamaBase& t, std::string_view program
 // name, else the folders of $PATH for a bare name; "" when none is found.
 std::string ProgramPath(TTamaBase& t, std::string_view program) {
   const std::string native = support::NativePath(ResolveFileName(t, program));
-  if (Exists(native)) return native;
+  // made absolute, so that a name found in a folder is never searched on $PATH again
+  if (Exists(native)) return support::AbsolutePath(native);
   if (support::FileNameStart(program) == 0) return support::FindOnPath(sjis::SjisToUtf8(program));
   return {};
 }

@@ -8,7 +8,8 @@
 //
 // メッセージ送信 reaches the program's own objects only; the few messages
 // below are carried out on the object model, so they work headless too.
-// Other message numbers answer 0.
+// Other message numbers answer 0. A variable given for lParam hands over a
+// copy of its text and receives the text a message gives back.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -213,6 +214,34 @@ void MessageSoushin(TTamaBase& t, int) {
       }
       case 194:  // replace the selection
         gui::WriteProperty(t, *node, gui::kPropSelText, lText);
+        break;
+      case 186: {  // the lines of a text
+        const std::string text = gui::ReadProperty(t, *node, gui::kPropText).text;
+        result = 1;
+        for (size_t i = 0; i < text.size(); ++i)
+          if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++result;
+        break;
+      }
+      case 240:  // the check state
+        if (node->kind == gui::kCheck) result = node->checked ? 1 : 0;
+        break;
+      case 241:  // set the check state
+        if (node->kind == gui::kCheck) gui::WriteProperty(t, *node, gui::kPropValue, wParam ? "1" : "0");
+        break;
+      case 390:  // select an item of a list
+      case 334:  // ... of a combo box
+        if ((msg == 390) == (node->kind == gui::kList) && (node->kind == gui::kList || node->kind == gui::kCombo))
+          gui::WriteProperty(t, *node, gui::kPropValue, FormatInteger(wParam));
+        break;
+      case 392:  // the selected item
+      case 327:
+        if ((msg == 392) == (node->kind == gui::kList) && (node->kind == gui::kList || node->kind == gui::kCombo))
+          result = node->selected;
+        break;
+      case 395:  // the number of items
+      case 326:
+        if ((msg == 395) == (node->kind == gui::kList) && (node->kind == gui::kList || node->kind == gui::kCombo))
+          result = static_cast<int64_t>(node->items.size());
         break;
       case 245:  // a click
         gui::UserClick(t, node->number, false);
