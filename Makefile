@@ -7,7 +7,7 @@ CMAKE_GEN  := -G Ninja
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc
+DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc libx11-dev libxtst-dev
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -7,6 +7,8 @@
 #   NAME.args  extra arguments, one line, optional (default --headless);
 #              the word PROG stands for the program file
 #   NAME.in    standard input, optional (default /dev/null)
+#   NAME.env   environment settings, optional: one VAR=value a line; the word
+#              RUN stands for the folder the program runs in
 # The program runs in a fresh folder that holds a copy of the test folder, and
 # is named by its plain file name there, so paths in its output do not depend
 # on where the tests live.
@@ -19,7 +21,14 @@ args=(--headless PROG)
 [ -f "$base.args" ] && read -r -a args < "$base.args"
 for i in "${!args[@]}"; do [ "${args[$i]}" = PROG ] && args[$i]=$name.tmk; done
 input=/dev/null; [ -f "$base.in" ] && input="$base.in"
-( cd "$work/run" && TMPDIR="$work" timeout 60 "$bin" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
+# the user's configuration and data folders are the test's own
+env=(XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data")
+if [ -f "$base.env" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do
+    line=${line//\$PATH/$PATH}; [ -n "$line" ] && env+=("${line//RUN/$work/run}")
+  done < "$base.env"
+fi
+( cd "$work/run" && env TMPDIR="$work" "${env[@]}" timeout 60 "$bin" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
 code=$?
 fail=0
 want_code=0; [ -f "$base.code" ] && want_code=$(tr -d ' \n' < "$base.code")

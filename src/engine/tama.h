@@ -44,6 +44,7 @@ class TQuickRef {
 
 struct TFileState;
 struct TFindCsv;  // support/csvdb.h
+struct TSystemState;  // commands/system_internal.h
 namespace gui {
 struct TGuiState;  // gui/model.h
 }
@@ -84,6 +85,8 @@ class TTamaBase {
   std::shared_ptr<TFileState> fileState;
   // the running search of 表検索 and 表検索次の値 (made on first use)
   std::shared_ptr<TFindCsv> tableSearch;
+  // the open registry key and the open INI file (made on first use)
+  std::shared_ptr<TSystemState> systemState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル

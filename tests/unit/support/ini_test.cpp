@@ -164,3 +164,55 @@ TEST_F(IniFile, ALinkIsFollowedAndStays) {
 
 }  // namespace
 }  // namespace tama::support
+
+namespace tama::support {
+namespace {
+
+// File text x operation x result, through the file functions.
+TEST_F(IniFile, OperationsOnFileTexts) {
+  struct {
+    const char* what;
+    const char* before;  // nullptr: no file
+    const char* section;
+    const char* key;
+    const char* write;  // nullptr: a read
+    bool found;         // a read: the key is there
+    const char* result;  // a read: the value; a write: the file afterwards
+  } cases[] = {
+      {"read a quoted value", "[s]\r\nk = \"a b\"\r\n", "S", "K", nullptr, true, "a b"},
+      {"read from a file with LF", "[s]\nk=1\n", "s", "k", nullptr, true, "1"},
+      {"read from a file with CR", "[s]\rk=1\r", "s", "k", nullptr, true, "1"},
+      {"read past a comment", "[s]\r\n;k=1\r\nk=2\r\n", "s", "k", nullptr, true, "2"},
+      {"read a missing section", "[s]\r\nk=1\r\n", "t", "k", nullptr, false, ""},
+      {"read a missing key", "[s]\r\nk=1\r\n", "s", "j", nullptr, false, ""},
+      {"read without a file", nullptr, "s", "k", nullptr, false, ""},
+      {"write without a file", nullptr, "s", "k", "v", true, "[s]\r\nk=v\r\n"},
+      {"write keeps comments and other lines", "; top\n[s]\n; c\nk=1\nother\n", "s", "k", "2", true,
+       "; top\r\n[s]\r\n; c\r\nk=2\r\nother\r\n"},
+      {"write a missing section", "[s]\r\nk=1\r\n", "t", "k", "2", true, "[s]\r\nk=1\r\n\r\n[t]\r\nk=2\r\n"},
+      {"write a quoted value as it is", "", "s", "k", "\"q\"", true, "[s]\r\nk=\"q\"\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove(file_.c_str());
+    if (c.before) {
+      std::ofstream out(file_, std::ios::binary);
+      out << c.before;
+    }
+    if (c.write) {
+      ASSERT_EQ(WriteIniFile(file_, c.section, {{c.key, c.write}}), TIniWrite::kDone);
+      EXPECT_EQ(Read(file_), c.result);
+    } else {
+      std::string v;
+      EXPECT_EQ(ReadIniFile(file_, c.section, c.key, v), c.found);
+      if (c.found) {
+        EXPECT_EQ(v, c.result);
+      }
+      struct stat st;
+      EXPECT_EQ(stat(file_.c_str(), &st) == 0, c.before != nullptr);  // a read makes no file
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tama::support
