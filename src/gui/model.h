@@ -194,6 +194,12 @@ class TView {
   virtual void Created(TObjNode&) {}
   virtual void Changed(TObjNode&) {}
   virtual void Destroyed(TObjNode&) {}
+  // a PNG of 母艦's client area (the `shot` step); false with the reason
+  virtual bool Shot(const std::string& file, std::string& error) {
+    (void)file;
+    error = "shot needs a window";
+    return false;
+  }
 
   int screenWidth = 1024, screenHeight = 768;
 };

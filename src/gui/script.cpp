@@ -67,6 +67,7 @@ const TVerb kVerbs[] = {
     {"menu", 1, 1},    {"mouse", 4, 6},    {"down", 3, 5},   {"up", 3, 5},     {"move", 3, 4},
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"dump", 1, 1},   {"busy", 1, -1},
+    {"shot", 1, 1},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -302,6 +303,12 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     std::ofstream out(step.args[0], std::ios::binary);
     if (!out) return Fail(t, step, "cannot write " + step.args[0]);
     out << DumpModel(t);
+    return;
+  }
+  if (verb == "shot") {
+    // a picture of 母艦 as its window shows it (only a window can take one)
+    std::string reason;
+    if (!g.view->Shot(step.args[0], reason)) return Fail(t, step, reason);
     return;
   }
   // the object the step names (close: 母艦 unless one is named)
