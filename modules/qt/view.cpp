@@ -165,8 +165,8 @@ class TWindow : public QWidget {
 };
 
 struct TItem {
-  QWidget* widget = nullptr;     // the object's own widget
-  QWidget* container = nullptr;  // where objects placed on it go (null: none)
+  QPointer<QWidget> widget;     // the object's own widget
+  QPointer<QWidget> container;  // where objects placed on it go (null: none)
   const TObjNode* node = nullptr;
   int kind = 0;
   std::vector<QWidget*> pages;   // タブページ: the page widgets
@@ -183,9 +183,13 @@ class TView : public gui::IWindowView, public QObject {
   }
   ~TView() override {
     loop_.beforeWait = nullptr;
-    for (auto& [n, item] : items_)
-      if (item.widget && !item.widget->parentWidget()) delete item.widget;
+    // top-level windows take their children with them; a widget already
+    // gone with its window is skipped
+    std::vector<QPointer<QWidget>> all;
+    for (auto& [n, item] : items_) all.emplace_back(item.widget);
     items_.clear();
+    for (QPointer<QWidget>& w : all)
+      if (w && !w->parentWidget()) delete w.data();
     FreeGraveyard();
   }
 
@@ -295,9 +299,10 @@ class TView : public gui::IWindowView, public QObject {
     graveyard_.emplace_back(w);
   }
   void FreeGraveyard() {
-    for (QPointer<QWidget>& w : graveyard_)
+    std::vector<QPointer<QWidget>> dead;
+    dead.swap(graveyard_);
+    for (QPointer<QWidget>& w : dead)
       if (w) delete w.data();
-    graveyard_.clear();
   }
 
   QWidget* ContainerFor(const TObjNode& node) {
@@ -594,9 +599,10 @@ void TView::Make(const TObjNode& node) {
 }
 
 void TView::Apply(TItem& item, const TObjNode& node) {
-  ++applying_;
   item.node = &node;
   QWidget* w = item.widget;
+  if (!w) return;  // gone with a destroyed container
+  ++applying_;
   if (node.kind == gui::kForm) {
     auto* win = static_cast<TWindow*>(w);
     win->applying = true;
@@ -868,7 +874,36 @@ class TWindowSystem : public gui::IWindowSystem {
       error = "no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset)";
       return false;
     }
-    app_ = new QApplication(argc, argv);
+    // the offscreen platform gets the run-time's virtual screen, 1024 x 768,
+    // so that windows are placed as without a window
+    std::string config;
+    if (const char* p = std::getenv("QT_QPA_PLATFORM"); p && std::string(p) == "offscreen") {
+      const char* tmp = std::getenv("TMPDIR");
+      std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/tamakazu-screen-XXXXXX";
+      std::vector<char> name(path.begin(), path.end());
+      name.push_back('\0');
+      const int fd = mkstemp(name.data());
+      if (fd >= 0) {
+        const std::string json =
+            "{\"screens\":[{\"name\":\"v\",\"x\":0,\"y\":0,\"width\":1024,\"height\":768,"
+            "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}";
+        const bool written = write(fd, json.data(), json.size()) == static_cast<ssize_t>(json.size());
+        close(fd);
+        if (written) config = name.data();
+      }
+    }
+    static std::string platform;
+    static char optPlatform[] = "-platform";
+    static char* argvScreen[] = {name, optPlatform, nullptr, nullptr};
+    if (!config.empty()) {
+      platform = "offscreen:configfile=" + config;
+      argvScreen[2] = platform.data();
+      argc = 3;
+      app_ = new QApplication(argc, argvScreen);
+      std::remove(config.c_str());
+    } else {
+      app_ = new QApplication(argc, argv);
+    }
     // the toolkit takes the locale from the environment: numbers are written
     // with the C library's point
     std::setlocale(LC_ALL, "C");
