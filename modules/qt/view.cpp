@@ -250,6 +250,39 @@ class TView : public gui::IWindowView, public QObject {
     it->second.widget->setFocus(Qt::OtherFocusReason);
     return true;
   }
+  bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) override {
+    SyncMain();
+    auto it = items_.find(node.number);
+    if (it == items_.end() || it->second.node != &node || !it->second.widget) return false;
+    QWidget* w = it->second.widget;
+    // a disabled widget takes no input: the model answers such a step
+    if (!node.enabled || !w->isEnabled()) return false;
+    if (verb == "click" && node.kind == gui::kButton) {
+      static_cast<QPushButton*>(w)->click();
+      return true;
+    }
+    if (verb == "click" && node.kind == gui::kCheck) {
+      static_cast<QCheckBox*>(w)->click();
+      return true;
+    }
+    if (verb == "type" && args.size() >= 2 && node.kind == gui::kEdit) {
+      auto* e = static_cast<QLineEdit*>(w);
+      const QString text = QString::fromStdString(args[1]);
+      e->setText(text);
+      Q_EMIT e->textEdited(text);
+      return true;
+    }
+    if (verb == "type" && args.size() >= 2 && node.kind == gui::kMemo) {
+      static_cast<QPlainTextEdit*>(w)->setPlainText(QString::fromStdString(args[1]));
+      return true;
+    }
+    if (verb == "close" && node.kind == gui::kForm) {
+      QCloseEvent close;
+      QCoreApplication::sendEvent(w, &close);
+      return true;
+    }
+    return false;
+  }
   bool Shot(const std::string& file, std::string& error) override {
     SyncMain();
     if (!main_) {

@@ -340,6 +340,8 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     return false;
   };
 
+  // a window takes the step as its own input where it can
+  if (g.view->Inject(verb, *node, step.args)) return;
   if (verb == "click" || verb == "menu") return done(UserClick(t, number, false));
   if (verb == "dblclick") return done(UserClick(t, number, true));
   if (verb == "type") return done(UserType(t, number, WithCrLf(ToSjis(step.args[1]))));

@@ -58,6 +58,9 @@ class IWindowView {
   virtual int ScreenHeight() = 0;
   virtual int64_t Handle(const TObjNode& node) = 0;
   virtual bool Focus(const TObjNode& node) = 0;
+  // A scripted step delivered as toolkit input at the object's widget (see
+  // TView::Inject); false when the view does not take it.
+  virtual bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) = 0;
   // A PNG of 母艦's client area; false with the reason.
   virtual bool Shot(const std::string& file, std::string& error) = 0;
 };

@@ -1,5 +1,6 @@
 #include "host/window.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/modules.h"
@@ -27,6 +28,9 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Changed(gui::TObjNode& node) override { view_->Changed(node); }
   void Destroyed(gui::TObjNode& node) override { view_->Destroyed(node); }
   bool Shot(const std::string& file, std::string& error) override { return view_->Shot(file, error); }
+  bool Inject(const std::string& verb, const gui::TObjNode& node, const std::vector<std::string>& args) override {
+    return view_->Inject(verb, node, args);
+  }
 
   // ---- the sink ----
   const gui::TObjNode* Node(int number) override { return gui::Gui(t_).Find(number); }
@@ -70,7 +74,10 @@ void TWindowHost::Message(std::string_view text, std::string_view caption) {
   // the line reaches standard output as without a window; with scripted
   // events the box counts as acknowledged at once
   THeadlessHost::Message(text, caption);
-  if (interactive_) ws_.Message(std::string(text), std::string(caption));
+  if (interactive_) {
+    std::fflush(stdout);
+    ws_.Message(std::string(text), std::string(caption));
+  }
 }
 
 void TWindowHost::Attach(TTamaBase& t) {
