@@ -958,6 +958,7 @@ class TWindowSystem : public gui::IWindowSystem {
   }
   TEventLoop* Loop() override { return loop_.get(); }
   gui::IWindowView* MakeView(gui::IViewSink* sink) override {
+    view_.reset();  // the one before lets go of the loop first
     view_ = std::make_unique<TView>(sink, *loop_);
     return view_.get();
   }
