@@ -891,6 +891,14 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& ms
 
 class TWindowSystem : public gui::IWindowSystem {
  public:
+  ~TWindowSystem() override {
+    // at the end of the process without Finish the toolkit may be half gone:
+    // its objects are left to the process's end
+    if (app_) {
+      (void)view_.release();
+      (void)loop_.release();
+    }
+  }
   bool Start(bool interactive, std::string& error) override {
     qInstallMessageHandler(MessageHandler);
     static int argc = 1;

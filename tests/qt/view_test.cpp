@@ -77,6 +77,15 @@ IWindowSystem* System() {
   return ws;
 }
 
+// The windows and the application object go before the process ends.
+class TFinish : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (System()) System()->Finish();
+  }
+};
+const auto* const kFinish = ::testing::AddGlobalTestEnvironment(new TFinish);
+
 class ViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
