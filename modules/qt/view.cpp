@@ -142,6 +142,11 @@ class TCanvas : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  // the object takes its mouse events: they do not go on to what lies beneath
+  void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
 
  private:
   TView& view_;
@@ -177,6 +182,7 @@ class TView : public gui::IWindowView, public QObject {
  public:
   TView(gui::IViewSink* sink, TQtLoop& loop) : sink_(sink), loop_(loop) {
     loop_.beforeWait = [this] {
+      seen_ = {};
       SyncMain();
       if (depth_ == 0) FreeGraveyard();
     };
@@ -361,6 +367,14 @@ class TView : public gui::IWindowView, public QObject {
   bool mainApplied_ = false;
   int depth_ = 0;
   int applying_ = 0;
+  // the input event reported last (see eventFilter)
+  struct TSeen {
+    QEvent::Type type = QEvent::None;
+    int key = 0;
+    QPointF at;
+    quint64 time = 0;
+    bool operator==(const TSeen&) const = default;
+  } seen_;
 };
 
 void TCanvas::paintEvent(QPaintEvent*) {
@@ -419,12 +433,21 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
   const QVariant v = o->property("tamaNumber");
   if (!v.isValid() || applying_) return false;
   const int number = v.toInt();
+  // An event no widget takes goes on to the parents (as a copy with the same
+  // time and screen position): it is reported once, by the innermost object.
+  auto seen = [&](int key, QPointF at, quint64 time) {
+    TSeen now{e->type(), key, at, time};
+    if (now == seen_) return true;
+    seen_ = now;
+    return false;
+  };
   switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
     case QEvent::MouseButtonDblClick: {
       auto* m = static_cast<QMouseEvent*>(e);
+      if (seen(static_cast<int>(m->button()), m->globalPosition(), m->timestamp())) return false;
       const bool dbl = e->type() == QEvent::MouseButtonDblClick;
       const int slot = e->type() == QEvent::MouseButtonRelease ? gui::kSlotMouseUp
                        : e->type() == QEvent::MouseMove        ? gui::kSlotMouseMove
@@ -445,7 +468,7 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
     case QEvent::KeyRelease: {
       auto* k = static_cast<QKeyEvent*>(e);
       const int code = VirtualKey(k->key());
-      if (code == 0) return false;
+      if (code == 0 || seen(k->key(), QPointF(), k->timestamp())) return false;
       const int slot = e->type() == QEvent::KeyPress ? gui::kSlotKeyDown : gui::kSlotKeyUp;
       const unsigned mods = Modifiers(k->modifiers(), Qt::NoButton, false);
       Report([&](gui::IViewSink& s) { s.Key(number, slot, code, mods); });
@@ -472,6 +495,8 @@ void TView::Make(const TObjNode& node) {
       main_ = win;
       Watch(win->client, n);
     }
+    // keys reach the window itself when nothing on it has the focus
+    Watch(win, n);
     items_[n] = item;
     Apply(items_[n], node);
     return;

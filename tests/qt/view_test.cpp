@@ -296,3 +296,19 @@ TEST_F(ViewTest, CloseBoxAndResizingOfTheWindowGoToTheModel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewTest, AnEventGoingOnToTheParentsIsReportedOnce) {
+  TObjNode& panel = Make(kPanel, 10, 10, 185, 41);
+  QWidget* w = Widget<QFrame>(panel);
+  ASSERT_NE(w, nullptr);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), w->mapToGlobal(QPointF(5, 6)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &press);  // the frame leaves it to 母艦's area beneath
+  std::vector<std::string> want = {"mouse " + std::to_string(panel.number) + " " + std::to_string(kSlotMouseDown) +
+                                   " 5 6 8"};
+  EXPECT_EQ(sink_.log, want);
+}
+
+}  // namespace
