@@ -159,6 +159,8 @@ class TWindow : public QWidget {
   TWindow(TView& view, int number) : QWidget(nullptr), view_(view), number_(number) {}
   TCanvas* client = nullptr;
   bool applying = false;
+  Qt::WindowFlags flags;  // the flags of the border style last set
+  bool flagsSet = false;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -670,9 +672,24 @@ void TView::Apply(TItem& item, const TObjNode& node) {
     win->client->setGeometry(0, 0, node.w, node.h);
     win->setFont(FontOf(node.font));
     win->setEnabled(node.enabled);
-    Qt::WindowFlags flags = win->windowFlags();
-    const bool top = (flags & Qt::WindowStaysOnTopHint) != 0;
-    if (top != node.onTop) win->setWindowFlag(Qt::WindowStaysOnTopHint, node.onTop);
+    // the border style: 0 none, 1 single (fixed size), 2 sizeable, 3 dialog,
+    // 4 tool window, 5 sizeable tool window; setting the flags hides the
+    // window, which is shown again below
+    Qt::WindowFlags flags = Qt::Window;
+    switch (node.style) {
+      case 0: flags |= Qt::FramelessWindowHint; break;
+      case 1: flags |= Qt::MSWindowsFixedSizeDialogHint; break;
+      case 3: flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint; break;
+      case 4: flags = Qt::Tool | Qt::MSWindowsFixedSizeDialogHint; break;
+      case 5: flags = Qt::Tool; break;
+      default: break;
+    }
+    if (node.onTop) flags |= Qt::WindowStaysOnTopHint;
+    if (!win->flagsSet || win->flags != flags) {
+      win->setWindowFlags(flags);
+      win->flags = flags;
+      win->flagsSet = true;
+    }
     const bool shown = node.visible && (node.number != 0 || sink_->MainShown());
     if (shown) {
       if (node.windowState == 1)
