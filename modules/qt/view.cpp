@@ -160,6 +160,9 @@ class TWindow : public QWidget {
   TCanvas* client = nullptr;
   bool applying = false;
   Qt::WindowFlags flags;  // the flags of the border style last set
+  // the state the program gave the window (maximised, minimised): the size
+  // the window system gives it then is the program's doing, not the user's
+  Qt::WindowState wantedState = Qt::WindowNoState;
   bool flagsSet = false;
 
  protected:
@@ -420,6 +423,7 @@ void TWindow::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   const TObjNode* node = view_.NodeOf(number_);
   if (!node || applying || view_.Applying()) return;
+  if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
   const int w = width(), h = height();
   if (client) client->setGeometry(0, 0, w, h);
   if (w != node->w || h != node->h) view_.Report([&](gui::IViewSink& s) { s.Resize(number_, w, h); });
@@ -691,13 +695,20 @@ void TView::Apply(TItem& item, const TObjNode& node) {
       win->flagsSet = true;
     }
     const bool shown = node.visible && (node.number != 0 || sink_->MainShown());
+    win->wantedState = node.windowState == 1   ? Qt::WindowMinimized
+                       : node.windowState == 2 ? Qt::WindowMaximized
+                                               : Qt::WindowNoState;
     if (shown) {
       if (node.windowState == 1)
         win->showMinimized();
       else if (node.windowState == 2)
         win->showMaximized();
-      else
+      else if (win->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        win->showNormal();
+        win->resize(node.w, node.h);
+      } else {
         win->show();
+      }
     } else {
       win->hide();
     }
