@@ -7,6 +7,7 @@
 # --window for --headless; a test without scripted events gets an empty
 # script, so that its run ends as the headless one does rather than waiting
 # for the window to be closed.
+# WINDOW_PLATFORM=xcb runs it on the display instead (tests/window/xvfb.sh).
 # A third argument names the expected files instead (EXPECTED.out ...), for a
 # program kept elsewhere (the examples).
 #   NAME.check  optional: a shell text run in the work folder afterwards
@@ -36,7 +37,7 @@ headless=()
 for a in "${args[@]}"; do [ "$a" = --window ] && a=--headless; headless+=("$a"); done
 rm -rf "$work/h"; cp -r "$work/run" "$work/h"
 ( cd "$work/h" && TMPDIR="$work" timeout 60 "$bin" --dump-model "$work/headless.json" "${headless[@]}" <"$input" >/dev/null 2>&1 )
-( cd "$work/run" && TMPDIR="$work" QT_QPA_PLATFORM=offscreen timeout 60 "$bin" --dump-model "$work/window.json" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
+( cd "$work/run" && TMPDIR="$work" QT_QPA_PLATFORM=${WINDOW_PLATFORM:-offscreen} timeout 60 "$bin" --dump-model "$work/window.json" "${args[@]}" <"$input" >"$work/stdout" 2>"$work/stderr" )
 code=$?
 fail=0
 # model and view agree: the window leaves the objects as the headless run does
