@@ -612,8 +612,9 @@ void TView::Make(const TObjNode& node) {
     }
     case gui::kTabPage: {
       auto* t = new QTabWidget(parent);
-      QObject::connect(t, &QTabWidget::tabBarClicked, [this, n](int index) {
-        if (index < 0) return;
+      // by the mouse or the keyboard; the program's own page changes are not reported
+      QObject::connect(t, &QTabWidget::currentChanged, [this, n](int index) {
+        if (Applying() || index < 0) return;
         Report([&](gui::IViewSink& s) { s.Page(n, index); });
       });
       w = t;

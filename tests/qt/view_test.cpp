@@ -312,3 +312,21 @@ TEST_F(ViewTest, AnEventGoingOnToTheParentsIsReportedOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewTest, PageChangesOfTheUserAreReportedAndTheProgramsAreNot) {
+  TObjNode& tabs = Make(kTabPage, 10, 10, 289, 193);
+  tabs.pages = {"one", "two", "three"};
+  tabs.activePage = 1;
+  view_->Changed(tabs);
+  auto* tw = Widget<QTabWidget>(tabs);
+  ASSERT_NE(tw, nullptr);
+  EXPECT_EQ(tw->currentIndex(), 1);
+  EXPECT_TRUE(sink_.log.empty());
+  tw->setCurrentIndex(2);  // as the tab bar does for a click or a key
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "page " + std::to_string(tabs.number) + " 2");
+}
+
+}  // namespace
