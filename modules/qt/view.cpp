@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <QApplication>
@@ -218,10 +219,12 @@ class TView : public gui::IWindowView, public QObject {
   // ---- the model's changes ----
   void Created(const TObjNode& node) override {
     SyncMain();
+    dead_.erase(node.number);
     Make(node);
   }
   void Changed(const TObjNode& node) override {
     SyncMain();
+    if (dead_.count(node.number)) return;  // a destroyed record waiting to be freed
     auto it = items_.find(node.number);
     if (it == items_.end() || it->second.node != &node) {
       if (node.number == 0) return;
@@ -232,6 +235,7 @@ class TView : public gui::IWindowView, public QObject {
   }
   void Destroyed(const TObjNode& node) override {
     auto it = items_.find(node.number);
+    if (node.number != 0) dead_.insert(node.number);
     if (it == items_.end() || it->second.node != &node) return;
     Bury(it->second.widget);
     items_.erase(it);
@@ -367,6 +371,7 @@ class TView : public gui::IWindowView, public QObject {
   gui::IViewSink* sink_;
   TQtLoop& loop_;
   std::unordered_map<int, TItem> items_;
+  std::unordered_set<int> dead_;  // destroyed objects (numbers come back only after a reset)
   std::vector<QPointer<QWidget>> graveyard_;
   TWindow* main_ = nullptr;
   bool mainApplied_ = false;

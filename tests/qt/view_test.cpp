@@ -330,3 +330,17 @@ TEST_F(ViewTest, PageChangesOfTheUserAreReportedAndTheProgramsAreNot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewTest, ADestroyedObjectIsHiddenAndNotMadeAgainByALaterChange) {
+  TObjNode& b = Make(kButton, 10, 20, 75, 25);
+  ASSERT_NE(Widget<QPushButton>(b), nullptr);
+  view_->Destroyed(b);
+  EXPECT_EQ(Widget<QPushButton>(b), nullptr);
+  b.text = "again";
+  view_->Changed(b);
+  EXPECT_EQ(Widget<QPushButton>(b), nullptr);
+}
+
+}  // namespace
