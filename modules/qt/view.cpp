@@ -189,6 +189,7 @@ class TView : public gui::IWindowView, public QObject {
   TView(gui::IViewSink* sink, TQtLoop& loop) : sink_(sink), loop_(loop) {
     loop_.beforeWait = [this] {
       seen_ = {};
+      listChanged_ = {-1, -1};
       SyncMain();
       if (depth_ == 0) FreeGraveyard();
     };
@@ -377,6 +378,7 @@ class TView : public gui::IWindowView, public QObject {
   bool mainApplied_ = false;
   int depth_ = 0;
   int applying_ = 0;
+  std::pair<int, int> listChanged_{-1, -1};  // the list and row whose choice moved last
   // the input event reported last (see eventFilter)
   struct TSeen {
     QEvent::Type type = QEvent::None;
@@ -573,6 +575,16 @@ void TView::Make(const TObjNode& node) {
       auto* l = new QListWidget(parent);
       QObject::connect(l, &QListWidget::currentRowChanged, [this, n](int row) {
         if (Applying() || row < 0) return;
+        listChanged_ = {n, row};
+        Report([&](gui::IViewSink& s) { s.SelectItem(n, row); });
+      });
+      // a press on the item already chosen chooses it again (a press that
+      // moved the choice was reported just now)
+      QObject::connect(l, &QListWidget::itemPressed, [this, n, l](QListWidgetItem* item) {
+        const int row = l->row(item);
+        const bool reported = listChanged_ == std::pair<int, int>(n, row);
+        listChanged_ = {-1, -1};
+        if (reported || row < 0) return;
         Report([&](gui::IViewSink& s) { s.SelectItem(n, row); });
       });
       w = l;

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -341,6 +342,35 @@ TEST_F(ViewTest, ADestroyedObjectIsHiddenAndNotMadeAgainByALaterChange) {
   b.text = "again";
   view_->Changed(b);
   EXPECT_EQ(Widget<QPushButton>(b), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, AListReportsEveryChoiceOnceAlsoOfTheItemAlreadyChosen) {
+  TObjNode& l = Make(kList, 10, 10, 121, 97);
+  l.items = {"a", "b"};
+  l.selected = 1;
+  view_->Changed(l);
+  auto* w = Widget<QListWidget>(l);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(sink_.log.empty());
+  QWidget* vp = w->viewport();
+  auto press = [&](int row) {
+    const QPoint at = w->visualItemRect(w->item(row)).center();
+    QMouseEvent down(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &up);
+  };
+  press(0);
+  press(0);
+  std::vector<std::string> selects;
+  for (const auto& line : sink_.log)
+    if (line.rfind("select", 0) == 0) selects.push_back(line);
+  const std::string want = "select " + std::to_string(l.number) + " 0";
+  EXPECT_EQ(selects, (std::vector<std::string>{want, want}));
 }
 
 }  // namespace
