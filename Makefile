@@ -7,7 +7,8 @@ CMAKE_GEN  := -G Ninja
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc libx11-dev libxtst-dev
+DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc \
+        libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 
@@ -36,10 +37,11 @@ build-asan: deps $(ASAN_BUILD)/build.ninja
 run: build
 	$(BUILD)/tamakazu --headless examples/hello.tmk
 	$(BUILD)/tamakazu --headless --events examples/form.ev examples/form.tmk
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tamakazu --window --events examples/form.ev examples/form.tmk
 
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

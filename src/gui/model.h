@@ -234,6 +234,22 @@ class TView {
   virtual void Destroyed(TObjNode&) {}
   // the settings panel of a Tエディタ (nothing without a window)
   virtual void EditorSettingsPanel(TObjNode&) {}
+  // A scripted step (its verb and its arguments, UTF-8 as written) turned
+  // into the toolkit's own input at the object's widget, so that the view's
+  // translation of user input is what the step exercises; false when the
+  // view leaves the step to the model (the plain view always does).
+  virtual bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) {
+    (void)verb;
+    (void)node;
+    (void)args;
+    return false;
+  }
+  // a PNG of 母艦's client area (the `shot` step); false with the reason
+  virtual bool Shot(const std::string& file, std::string& error) {
+    (void)file;
+    error = "shot needs a window";
+    return false;
+  }
 
   int screenWidth = 1024, screenHeight = 768;
 };

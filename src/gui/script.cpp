@@ -68,6 +68,7 @@ const TVerb kVerbs[] = {
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"dump", 1, 1},   {"busy", 1, -1},
     {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
+    {"shot", 1, 1},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -305,6 +306,12 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     out << DumpModel(t);
     return;
   }
+  if (verb == "shot") {
+    // a picture of 母艦 as its window shows it (only a window can take one)
+    std::string reason;
+    if (!g.view->Shot(step.args[0], reason)) return Fail(t, step, reason);
+    return;
+  }
   // the object the step names (close: 母艦 unless one is named)
   std::string name = step.args.empty() ? std::string("母艦") : ToSjis(step.args[0]);
   TObjNode* node = nullptr;
@@ -334,6 +341,8 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     return false;
   };
 
+  // a window takes the step as its own input where it can
+  if (g.view->Inject(verb, *node, step.args)) return;
   if (verb == "click" || verb == "menu") return done(UserClick(t, number, false));
   if (verb == "dblclick") return done(UserClick(t, number, true));
   if (verb == "type") return done(UserType(t, number, WithCrLf(ToSjis(step.args[1]))));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "commands/families.h"
@@ -21,6 +22,7 @@
 #include "gui/script.h"
 #include "host/headless.h"
 #include "host/packed.h"
+#include "host/window.h"
 #include "sjis/convert.h"
 #include "support/fmix.h"
 #include "support/path.h"
@@ -125,6 +127,7 @@ void Usage() {
       "  -resource FILE       take packed files from the container FILE\n"
       "  -security LEVEL      low, mid or high\n"
       "  --headless           run without a window (output to standard output)\n"
+      "  --window             run with the window (the default where a display exists)\n"
       "  --normalize FILE     print the canonical text of a program\n"
       "  --events FILE        deliver the scripted user events of FILE whenever the program waits\n"
       "  --dump-model FILE    write every object of the user interface to FILE (JSON) at the end\n"
@@ -141,6 +144,7 @@ struct TOwnOptions {
   std::string eventsFile;     // --events FILE: scripted user events
   std::string eventsName;     // ... as it was given, for messages
   std::string dumpFile;       // --dump-model FILE: the objects at the end
+  TMode mode = TMode::kAuto;  // --headless, --window
 };
 
 // Takes the run-time's own options out of the command line; args receives the
@@ -152,7 +156,10 @@ int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOp
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a.rfind("--", 0) == 0) {
-      if (a == "--headless") continue;
+      if (a == "--headless" || a == "--window") {
+        own.mode = a == "--headless" ? TMode::kHeadless : TMode::kWindow;
+        continue;
+      }
       if (a == "--version") {
         std::printf("tamakazu %s\n", kVersion);
         return 0;
@@ -383,8 +390,23 @@ int Main(int argc, char** argv) {
   TOwnOptions own;
   if (int status = TakeOwnOptions(argc, argv, args, own); status >= 0) return status;
 
-  THeadlessHost host;
+  // the window where one is wanted and can be opened; without --window a
+  // run that cannot open one runs headless
+  std::unique_ptr<THeadlessHost> hostHolder;
+  const bool interactive = own.eventsFile.empty();
+  if (WantsWindow(own.mode) && !own.normalize) {
+    std::string error;
+    if (gui::IWindowSystem* ws = StartWindowSystem(interactive, error)) {
+      hostHolder = std::make_unique<TWindowHost>(*ws, interactive);
+    } else if (own.mode == TMode::kWindow) {
+      std::fprintf(stderr, "tamakazu: no window: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  if (!hostHolder) hostHolder = std::make_unique<THeadlessHost>();
+  THeadlessHost& host = *hostHolder;
   TTamaBase tama(host);
+  if (auto* window = dynamic_cast<TWindowHost*>(&host)) window->Attach(tama);
   std::vector<const TCommandFamily*> families;
   for (const TCommandFamily& f : AllCommandFamilies()) families.push_back(&f);
   PrepareState(tama, args, families);

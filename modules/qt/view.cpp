@@ -1,0 +1,1069 @@
+// The window view: one widget per object of the model, placed by
+// setGeometry (no layouts), filled from the record on every change. User
+// input goes back to the sink, which changes the model and raises the event;
+// the view never raises an event itself.
+#include <unistd.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include "gui/window_system.h"
+#include "loop.h"
+#include "sjis/convert.h"
+
+namespace tama::qt {
+
+using gui::TObjNode;
+
+namespace {
+
+// ---- conversions ----
+
+QString Q(const std::string& sjis) { return QString::fromStdString(sjis::SjisToUtf8(sjis)); }
+
+// A text for a multi-line box: CR LF and CR become LF.
+QString QLines(const std::string& sjis) {
+  QString s = Q(sjis);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QChar('\r'), QChar('\n'));
+  return s;
+}
+
+// What the user typed, in Shift-JIS ("?" for a character without a form).
+std::string Sjis(const QString& s) { return sjis::Utf8ToSjisLossy(s.toStdString()); }
+std::string SjisLines(QString s) {
+  s.replace(QChar('\n'), QStringLiteral("\r\n"));
+  return Sjis(s);
+}
+
+QColor Colour(int64_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+int PixelSize(int points) { return static_cast<int>(std::trunc(points * 96.0 / 72.0 + 0.5)); }
+
+QFont FontOf(const gui::TFont& f) {
+  QFont font(Q(f.name));
+  font.setPixelSize(std::max(1, PixelSize(f.size)));
+  font.setBold(f.bold);
+  font.setItalic(f.italic);
+  font.setUnderline(f.underline);
+  return font;
+}
+
+// The Windows virtual-key number of a toolkit key.
+int VirtualKey(int key) {
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F16) return 112 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Print: return 44;
+    case Qt::Key_NumLock: return 144;
+    case Qt::Key_ScrollLock: return 145;
+    default: return key > 0 && key < 128 ? key : 0;
+  }
+}
+
+// TModifier bits: Shift 1, Alt 2, Ctrl 4, Left 8, Right 16, Middle 32, Double 64.
+unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
+  unsigned m = 0;
+  if (k & Qt::ShiftModifier) m |= 1;
+  if (k & Qt::AltModifier) m |= 2;
+  if (k & Qt::ControlModifier) m |= 4;
+  if (b & Qt::LeftButton) m |= 8;
+  if (b & Qt::RightButton) m |= 16;
+  if (b & Qt::MiddleButton) m |= 32;
+  if (dbl) m |= 64;
+  return m;
+}
+
+class TView;
+
+// A widget painting the model: イメージ, ラベル, アニメ, トラック, and 母艦's
+// client area with the text 表示 drew. Without a background of its own it
+// is transparent over what lies beneath.
+class TCanvas : public QWidget {
+ public:
+  TCanvas(TView& view, int number, QWidget* parent) : QWidget(parent), view_(view), number_(number) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  // the object takes its mouse events: they do not go on to what lies beneath
+  void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+
+ private:
+  TView& view_;
+  int number_;
+};
+
+// A top-level window: 母艦 or a フォーム. Its client area is the canvas.
+class TWindow : public QWidget {
+ public:
+  TWindow(TView& view, int number) : QWidget(nullptr), view_(view), number_(number) {}
+  TCanvas* client = nullptr;
+  bool applying = false;
+  Qt::WindowFlags flags;  // the flags of the border style last set
+  // the state the program gave the window (maximised, minimised): the size
+  // the window system gives it then is the program's doing, not the user's
+  Qt::WindowState wantedState = Qt::WindowNoState;
+  bool flagsSet = false;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  TView& view_;
+  int number_;
+};
+
+struct TItem {
+  QPointer<QWidget> widget;     // the object's own widget
+  QPointer<QWidget> container;  // where objects placed on it go (null: none)
+  const TObjNode* node = nullptr;
+  int kind = 0;
+  std::vector<QWidget*> pages;   // タブページ: the page widgets
+  QButtonGroup* radios = nullptr;
+};
+
+class TView : public gui::IWindowView, public QObject {
+ public:
+  TView(gui::IViewSink* sink, TQtLoop& loop) : sink_(sink), loop_(loop) {
+    loop_.beforeWait = [this] {
+      seen_ = {};
+      listChanged_ = {-1, -1};
+      SyncMain();
+      if (depth_ == 0) FreeGraveyard();
+    };
+  }
+  ~TView() override {
+    loop_.beforeWait = nullptr;
+    // top-level windows take their children with them; a widget already
+    // gone with its window is skipped
+    std::vector<QPointer<QWidget>> all;
+    for (auto& [n, item] : items_) all.emplace_back(item.widget);
+    items_.clear();
+    for (QPointer<QWidget>& w : all)
+      if (w && !w->parentWidget()) delete w.data();
+    FreeGraveyard();
+  }
+
+  gui::IViewSink& Sink() { return *sink_; }
+
+  // A user's action reaches the model (the program may run inside it).
+  template <class F>
+  void Report(F f) {
+    loop_.NoteRan();
+    ++depth_;
+    f(*sink_);
+    --depth_;
+  }
+
+  // ---- the model's changes ----
+  void Created(const TObjNode& node) override {
+    SyncMain();
+    dead_.erase(node.number);
+    Make(node);
+  }
+  void Changed(const TObjNode& node) override {
+    SyncMain();
+    if (dead_.count(node.number)) return;  // a destroyed record waiting to be freed
+    auto it = items_.find(node.number);
+    if (it == items_.end() || it->second.node != &node) {
+      if (node.number == 0) return;
+      Make(node);
+      return;
+    }
+    Apply(it->second, node);
+  }
+  void Destroyed(const TObjNode& node) override {
+    auto it = items_.find(node.number);
+    if (node.number != 0) dead_.insert(node.number);
+    if (it == items_.end() || it->second.node != &node) return;
+    Bury(it->second.widget);
+    items_.erase(it);
+  }
+  void MainDrawn() override {
+    SyncMain();
+    if (main_ && main_->client) main_->client->update();
+  }
+  int ScreenWidth() override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 1024;
+  }
+  int ScreenHeight() override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 768;
+  }
+  int64_t Handle(const TObjNode& node) override {
+    // only top-level windows have a handle: asking a child for one would make
+    // it native and end its transparency
+    auto it = items_.find(node.number);
+    if (it == items_.end() || node.kind != gui::kForm) return 0;
+    return static_cast<int64_t>(it->second.widget->winId());
+  }
+  bool Focus(const TObjNode& node) override {
+    auto it = items_.find(node.number);
+    if (it == items_.end()) return false;
+    it->second.widget->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+  bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) override {
+    SyncMain();
+    auto it = items_.find(node.number);
+    if (it == items_.end() || it->second.node != &node || !it->second.widget) return false;
+    QWidget* w = it->second.widget;
+    // a disabled widget takes no input: the model answers such a step
+    if (!node.enabled || !w->isEnabled()) return false;
+    if (verb == "click" && node.kind == gui::kButton) {
+      static_cast<QPushButton*>(w)->click();
+      return true;
+    }
+    if (verb == "click" && node.kind == gui::kCheck) {
+      static_cast<QCheckBox*>(w)->click();
+      return true;
+    }
+    if (verb == "type" && args.size() >= 2 && node.kind == gui::kEdit) {
+      auto* e = static_cast<QLineEdit*>(w);
+      const QString text = QString::fromStdString(args[1]);
+      e->setText(text);
+      Q_EMIT e->textEdited(text);
+      return true;
+    }
+    if (verb == "type" && args.size() >= 2 && node.kind == gui::kMemo) {
+      static_cast<QPlainTextEdit*>(w)->setPlainText(QString::fromStdString(args[1]));
+      return true;
+    }
+    if (verb == "close" && node.kind == gui::kForm) {
+      QCloseEvent close;
+      QCoreApplication::sendEvent(w, &close);
+      return true;
+    }
+    return false;
+  }
+  bool Shot(const std::string& file, std::string& error) override {
+    SyncMain();
+    if (!main_) {
+      error = "no window to take";
+      return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QPixmap pixmap = main_->client->grab();
+    if (!pixmap.save(QString::fromStdString(file), "PNG")) {
+      error = "cannot write " + file;
+      return false;
+    }
+    return true;
+  }
+
+  // 母艦's record is made anew at every registration of the words, without
+  // a creation: the window follows the current record.
+  void SyncMain() {
+    const TObjNode* node = sink_->Node(0);
+    if (!node) return;
+    auto it = items_.find(0);
+    if (it == items_.end()) {
+      Make(*node);
+      return;
+    }
+    if (it->second.node != node) {
+      it->second.node = node;
+      Apply(it->second, *node);
+    } else if (!mainApplied_) {
+      Apply(it->second, *node);
+    }
+  }
+
+  const TObjNode* NodeOf(int number) {
+    auto it = items_.find(number);
+    return it == items_.end() ? nullptr : it->second.node;
+  }
+  TWindow* Main() { return main_; }
+  bool Applying() const { return applying_ > 0; }
+
+ private:
+  // A destroyed widget is hidden at once and deleted at the next wait outside
+  // every handler (its own signal may be running now).
+  void Bury(QWidget* w) {
+    if (!w) return;
+    w->hide();
+    graveyard_.emplace_back(w);
+  }
+  void FreeGraveyard() {
+    std::vector<QPointer<QWidget>> dead;
+    dead.swap(graveyard_);
+    for (QPointer<QWidget>& w : dead)
+      if (w) delete w.data();
+  }
+
+  QWidget* ContainerFor(const TObjNode& node) {
+    auto it = items_.find(node.parent);
+    if (it == items_.end()) return main_ ? main_->client : nullptr;
+    TItem& p = it->second;
+    if (p.kind == gui::kTabPage && !p.pages.empty())
+      return p.pages[std::clamp<size_t>(node.page, 0, p.pages.size() - 1)];
+    return p.container ? p.container : p.widget;
+  }
+
+  void Make(const TObjNode& node);
+  void Apply(TItem& item, const TObjNode& node);
+  void ApplyKind(TItem& item, const TObjNode& node);
+  void Watch(QWidget* w, int number);
+  bool eventFilter(QObject* o, QEvent* e) override;
+
+  gui::IViewSink* sink_;
+  TQtLoop& loop_;
+  std::unordered_map<int, TItem> items_;
+  std::unordered_set<int> dead_;  // destroyed objects (numbers come back only after a reset)
+  std::vector<QPointer<QWidget>> graveyard_;
+  TWindow* main_ = nullptr;
+  bool mainApplied_ = false;
+  int depth_ = 0;
+  int applying_ = 0;
+  std::pair<int, int> listChanged_{-1, -1};  // the list and row whose choice moved last
+  // the input event reported last (see eventFilter)
+  struct TSeen {
+    QEvent::Type type = QEvent::None;
+    int key = 0;
+    QPointF at;
+    quint64 time = 0;
+    bool operator==(const TSeen&) const = default;
+  } seen_;
+};
+
+void TCanvas::paintEvent(QPaintEvent*) {
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node) return;
+  QPainter p(this);
+  if (number_ == 0) {
+    p.fillRect(rect(), Colour(view_.Sink().MainBackground()));
+    for (const auto& line : view_.Sink().DrawnText()) {
+      QFont font = FontOf(line.font);
+      p.setFont(font);
+      p.setPen(Colour(line.font.color));
+      // the line's top at y: the text's ascent below it
+      p.drawText(line.x, line.y + QFontMetrics(font).ascent(), Q(line.text));
+    }
+    return;
+  }
+  const bool transparent = node->transparent || node->background < 0;
+  if (!transparent) p.fillRect(rect(), Colour(node->background));
+  if (node->kind == gui::kLabel) {
+    p.setFont(FontOf(node->font));
+    p.setPen(Colour(node->font.color));
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, QLines(node->text));
+  } else if (node->kind == gui::kPanel) {
+    p.setFont(FontOf(node->font));
+    p.setPen(Colour(node->font.color));
+    p.drawText(rect(), Qt::AlignCenter, QLines(node->text));
+  } else if (node->kind == gui::kTrack) {
+    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void TWindow::closeEvent(QCloseEvent* e) {
+  // the model decides: the termination handler may refuse
+  e->ignore();
+  view_.Report([&](gui::IViewSink& s) { s.Close(number_); });
+}
+
+void TWindow::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node || applying || view_.Applying()) return;
+  if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
+  const int w = width(), h = height();
+  if (client) client->setGeometry(0, 0, w, h);
+  if (w != node->w || h != node->h) view_.Report([&](gui::IViewSink& s) { s.Resize(number_, w, h); });
+}
+
+void TView::Watch(QWidget* w, int number) {
+  w->setProperty("tamaNumber", number);
+  w->installEventFilter(this);
+  w->setMouseTracking(true);
+}
+
+bool TView::eventFilter(QObject* o, QEvent* e) {
+  const QVariant v = o->property("tamaNumber");
+  if (!v.isValid() || applying_) return false;
+  const int number = v.toInt();
+  // An event no widget takes goes on to the parents (as a copy with the same
+  // time and screen position): it is reported once, by the innermost object.
+  auto seen = [&](int key, QPointF at, quint64 time) {
+    TSeen now{e->type(), key, at, time};
+    if (now == seen_) return true;
+    seen_ = now;
+    return false;
+  };
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonDblClick: {
+      auto* m = static_cast<QMouseEvent*>(e);
+      if (seen(static_cast<int>(m->button()), m->globalPosition(), m->timestamp())) return false;
+      const bool dbl = e->type() == QEvent::MouseButtonDblClick;
+      const int slot = e->type() == QEvent::MouseButtonRelease ? gui::kSlotMouseUp
+                       : e->type() == QEvent::MouseMove        ? gui::kSlotMouseMove
+                                                               : gui::kSlotMouseDown;
+      const Qt::MouseButtons buttons = e->type() == QEvent::MouseButtonRelease ? m->button() : m->buttons();
+      const QPoint at = m->position().toPoint();
+      const unsigned mods = Modifiers(m->modifiers(), buttons, dbl);
+      const TObjNode* node = NodeOf(number);
+      Report([&](gui::IViewSink& s) { s.Mouse(number, slot, at.x(), at.y(), mods); });
+      // own widgets have no click of their own: the press and release make one
+      if (node && e->type() == QEvent::MouseButtonRelease &&
+          (node->kind == gui::kImage || node->kind == gui::kLabel || node->kind == gui::kPanel))
+        Report([&](gui::IViewSink& s) { s.Click(number, false); });
+      if (dbl) Report([&](gui::IViewSink& s) { s.Click(number, true); });
+      return false;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      auto* k = static_cast<QKeyEvent*>(e);
+      const int code = VirtualKey(k->key());
+      if (code == 0 || seen(k->key(), QPointF(), k->timestamp())) return false;
+      const int slot = e->type() == QEvent::KeyPress ? gui::kSlotKeyDown : gui::kSlotKeyUp;
+      const unsigned mods = Modifiers(k->modifiers(), Qt::NoButton, false);
+      Report([&](gui::IViewSink& s) { s.Key(number, slot, code, mods); });
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void TView::Make(const TObjNode& node) {
+  if (node.kind == gui::kMenu) return;  // menus are not mirrored yet
+  TItem item;
+  item.node = &node;
+  item.kind = node.kind;
+  const int n = node.number;
+  if (node.kind == gui::kForm) {
+    auto* win = new TWindow(*this, n);
+    win->setAttribute(Qt::WA_DeleteOnClose, false);
+    win->client = new TCanvas(*this, n, win);
+    item.widget = win;
+    item.container = win->client;
+    if (n == 0) {
+      main_ = win;
+      Watch(win->client, n);
+    }
+    // keys reach the window itself when nothing on it has the focus
+    Watch(win, n);
+    items_[n] = item;
+    Apply(items_[n], node);
+    return;
+  }
+  QWidget* parent = ContainerFor(node);
+  QWidget* w = nullptr;
+  switch (node.kind) {
+    case gui::kButton: {
+      auto* b = new QPushButton(parent);
+      QObject::connect(b, &QPushButton::clicked, [this, n] { Report([&](gui::IViewSink& s) { s.Click(n, false); }); });
+      w = b;
+      break;
+    }
+    case gui::kEdit: {
+      auto* e = new QLineEdit(parent);
+      QObject::connect(e, &QLineEdit::textEdited, [this, n](const QString& text) {
+        Report([&](gui::IViewSink& s) { s.Type(n, Sjis(text)); });
+      });
+      w = e;
+      break;
+    }
+    case gui::kMemo:
+    case gui::kTEditor: {
+      auto* e = new QPlainTextEdit(parent);
+      QObject::connect(e, &QPlainTextEdit::textChanged, [this, n, e] {
+        if (Applying()) return;
+        Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
+      });
+      w = e;
+      break;
+    }
+    case gui::kRichEdit: {
+      auto* e = new QTextEdit(parent);
+      QObject::connect(e, &QTextEdit::textChanged, [this, n, e] {
+        if (Applying()) return;
+        Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
+      });
+      w = e;
+      break;
+    }
+    case gui::kBar: {
+      auto* b = new QScrollBar(parent);
+      QObject::connect(b, &QScrollBar::valueChanged, [this, n](int value) {
+        if (Applying()) return;
+        Report([&](gui::IViewSink& s) { s.Scroll(n, value); });
+      });
+      w = b;
+      break;
+    }
+    case gui::kCombo: {
+      auto* c = new QComboBox(parent);
+      c->setEditable(true);
+      QObject::connect(c, &QComboBox::activated, [this, n](int index) {
+        Report([&](gui::IViewSink& s) { s.SelectItem(n, index); });
+      });
+      QObject::connect(c->lineEdit(), &QLineEdit::textEdited, [this, n](const QString& text) {
+        Report([&](gui::IViewSink& s) { s.Type(n, Sjis(text)); });
+      });
+      w = c;
+      break;
+    }
+    case gui::kList: {
+      auto* l = new QListWidget(parent);
+      QObject::connect(l, &QListWidget::currentRowChanged, [this, n](int row) {
+        if (Applying() || row < 0) return;
+        listChanged_ = {n, row};
+        Report([&](gui::IViewSink& s) { s.SelectItem(n, row); });
+      });
+      // a press on the item already chosen chooses it again (a press that
+      // moved the choice was reported just now)
+      QObject::connect(l, &QListWidget::itemPressed, [this, n, l](QListWidgetItem* item) {
+        const int row = l->row(item);
+        const bool reported = listChanged_ == std::pair<int, int>(n, row);
+        listChanged_ = {-1, -1};
+        if (reported || row < 0) return;
+        Report([&](gui::IViewSink& s) { s.SelectItem(n, row); });
+      });
+      w = l;
+      break;
+    }
+    case gui::kCheck: {
+      auto* c = new QCheckBox(parent);
+      QObject::connect(c, &QCheckBox::clicked, [this, n](bool on) {
+        Report([&](gui::IViewSink& s) { s.Check(n, on); });
+      });
+      w = c;
+      break;
+    }
+    case gui::kGrid: {
+      auto* g = new QTableWidget(parent);
+      g->verticalHeader()->hide();
+      g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      QObject::connect(g, &QTableWidget::cellClicked, [this, n](int row, int col) {
+        Report([&](gui::IViewSink& s) { s.Cell(n, row + 1, col); });
+      });
+      w = g;
+      break;
+    }
+    case gui::kPanel: {
+      auto* f = new QFrame(parent);
+      f->setFrameStyle(QFrame::Panel | QFrame::Raised);
+      auto* caption = new TCanvas(*this, n, f);  // the caption, centred
+      caption->setObjectName("caption");
+      caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+      w = f;
+      item.container = f;
+      break;
+    }
+    case gui::kScroll: {
+      auto* s = new QScrollArea(parent);
+      auto* inner = new QWidget;
+      inner->resize(1, 1);
+      s->setWidget(inner);
+      w = s;
+      item.container = inner;
+      break;
+    }
+    case gui::kTabPage: {
+      auto* t = new QTabWidget(parent);
+      // by the mouse or the keyboard; the program's own page changes are not reported
+      QObject::connect(t, &QTabWidget::currentChanged, [this, n](int index) {
+        if (Applying() || index < 0) return;
+        Report([&](gui::IViewSink& s) { s.Page(n, index); });
+      });
+      w = t;
+      break;
+    }
+    case gui::kTree: {
+      auto* t = new QTreeWidget(parent);
+      t->setHeaderHidden(true);
+      QObject::connect(t, &QTreeWidget::currentItemChanged, [this, n](QTreeWidgetItem* cur, QTreeWidgetItem*) {
+        if (Applying() || !cur) return;
+        const int index = cur->data(0, Qt::UserRole).toInt();
+        Report([&](gui::IViewSink& s) { s.TreeSelect(n, index); });
+      });
+      w = t;
+      break;
+    }
+    case gui::kRadio: {
+      auto* f = new QFrame(parent);
+      item.radios = new QButtonGroup(f);
+      QObject::connect(item.radios, &QButtonGroup::idClicked, [this, n](int id) {
+        Report([&](gui::IViewSink& s) { s.SelectItem(n, id); });
+      });
+      w = f;
+      break;
+    }
+    case gui::kBrowser: {
+      auto* f = new QFrame(parent);
+      f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+      w = f;
+      break;
+    }
+    default:  // イメージ, ラベル, アニメ, トラック: painted from the model
+      w = new TCanvas(*this, n, parent);
+      break;
+  }
+  w->setMinimumSize(0, 0);
+  Watch(w, n);
+  item.widget = w;
+  // a form's picture layer lies beneath everything placed on the form
+  const TObjNode* parentNode = NodeOf(node.parent);
+  items_[n] = item;
+  Apply(items_[n], node);
+  if (parentNode && parentNode->imgNumber == n)
+    w->lower();
+  else
+    w->raise();
+}
+
+void TView::Apply(TItem& item, const TObjNode& node) {
+  item.node = &node;
+  QWidget* w = item.widget;
+  if (!w) return;  // gone with a destroyed container
+  ++applying_;
+  if (node.kind == gui::kForm) {
+    auto* win = static_cast<TWindow*>(w);
+    win->applying = true;
+    win->setWindowTitle(Q(node.text));
+    win->move(node.x, node.y);
+    win->resize(node.w, node.h);
+    win->client->setGeometry(0, 0, node.w, node.h);
+    win->setFont(FontOf(node.font));
+    win->setEnabled(node.enabled);
+    // the border style: 0 none, 1 single (fixed size), 2 sizeable, 3 dialog,
+    // 4 tool window, 5 sizeable tool window; setting the flags hides the
+    // window, which is shown again below
+    Qt::WindowFlags flags = Qt::Window;
+    switch (node.style) {
+      case 0: flags |= Qt::FramelessWindowHint; break;
+      case 1: flags |= Qt::MSWindowsFixedSizeDialogHint; break;
+      case 3: flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint; break;
+      case 4: flags = Qt::Tool | Qt::MSWindowsFixedSizeDialogHint; break;
+      case 5: flags = Qt::Tool; break;
+      default: break;
+    }
+    if (node.onTop) flags |= Qt::WindowStaysOnTopHint;
+    if (!win->flagsSet || win->flags != flags) {
+      win->setWindowFlags(flags);
+      win->flags = flags;
+      win->flagsSet = true;
+    }
+    const bool shown = node.visible && (node.number != 0 || sink_->MainShown());
+    win->wantedState = node.windowState == 1   ? Qt::WindowMinimized
+                       : node.windowState == 2 ? Qt::WindowMaximized
+                                               : Qt::WindowNoState;
+    if (shown) {
+      if (node.windowState == 1)
+        win->showMinimized();
+      else if (node.windowState == 2)
+        win->showMaximized();
+      else if (win->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        win->showNormal();
+        win->resize(node.w, node.h);
+      } else {
+        win->show();
+      }
+    } else {
+      win->hide();
+    }
+    win->client->update();
+    win->applying = false;
+    if (node.number == 0) mainApplied_ = true;
+    --applying_;
+    return;
+  }
+  // re-placed onto another container
+  if (QWidget* container = ContainerFor(node); container && w->parentWidget() != container) {
+    w->setParent(container);
+    w->raise();
+  }
+  w->setGeometry(node.x, node.y, node.w, node.h);
+  w->setEnabled(node.enabled);
+  w->setFont(FontOf(node.font));
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, Colour(node.font.color));
+  pal.setColor(QPalette::Text, Colour(node.font.color));
+  pal.setColor(QPalette::ButtonText, Colour(node.font.color));
+  if (node.background >= 0) {
+    pal.setColor(QPalette::Button, Colour(node.background));
+    pal.setColor(QPalette::Base, Colour(node.background));
+  }
+  w->setPalette(pal);
+  ApplyKind(item, node);
+  // the widget order of the container: the last is in front
+  if (const TObjNode* parent = NodeOf(node.parent); parent && !parent->children.empty()) {
+    if (parent->children.back() == node.number)
+      w->raise();
+    else if (parent->children.front() == node.number)
+      w->lower();
+  }
+  w->setVisible(node.visible);
+  w->update();
+  --applying_;
+}
+
+void TView::ApplyKind(TItem& item, const TObjNode& node) {
+  QWidget* w = item.widget;
+  switch (node.kind) {
+    case gui::kButton:
+      static_cast<QPushButton*>(w)->setText(Q(node.text));
+      break;
+    case gui::kEdit: {
+      auto* e = static_cast<QLineEdit*>(w);
+      const QString text = Q(node.text);
+      if (e->text() != text) e->setText(text);
+      e->setReadOnly(node.readOnly);
+      break;
+    }
+    case gui::kMemo:
+    case gui::kTEditor: {
+      auto* e = static_cast<QPlainTextEdit*>(w);
+      const QString text = QLines(node.text);
+      if (e->toPlainText() != text) e->setPlainText(text);
+      e->setReadOnly(node.readOnly);
+      e->setLineWrapMode((node.scrollBars & 2) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      break;
+    }
+    case gui::kRichEdit: {
+      auto* e = static_cast<QTextEdit*>(w);
+      const QString text = QLines(node.text);
+      if (e->toPlainText() != text) e->setPlainText(text);
+      e->setReadOnly(node.readOnly);
+      break;
+    }
+    case gui::kBar: {
+      auto* b = static_cast<QScrollBar*>(w);
+      b->setOrientation(node.vertical ? Qt::Vertical : Qt::Horizontal);
+      b->setRange(node.barMin, std::max(node.barMin, node.barMax));
+      b->setValue(node.barPos);
+      break;
+    }
+    case gui::kCombo: {
+      auto* c = static_cast<QComboBox*>(w);
+      QStringList items;
+      for (const auto& s : node.items) items << Q(s);
+      bool same = c->count() == items.size();
+      for (int i = 0; same && i < items.size(); ++i) same = c->itemText(i) == items[i];
+      if (!same) {
+        c->clear();
+        c->addItems(items);
+      }
+      // the box selects its first item when items arrive: the model's index holds
+      c->setCurrentIndex(node.selected);
+      if (c->currentText() != Q(node.text)) c->setEditText(Q(node.text));
+      break;
+    }
+    case gui::kList: {
+      auto* l = static_cast<QListWidget*>(w);
+      QStringList items;
+      for (const auto& s : node.items) items << Q(s);
+      bool same = l->count() == items.size();
+      for (int i = 0; same && i < items.size(); ++i) same = l->item(i)->text() == items[i];
+      if (!same) {
+        l->clear();
+        l->addItems(items);
+      }
+      l->setCurrentRow(node.selected);
+      break;
+    }
+    case gui::kCheck: {
+      auto* c = static_cast<QCheckBox*>(w);
+      c->setText(Q(node.text));
+      c->setChecked(node.checked);
+      break;
+    }
+    case gui::kGrid: {
+      auto* g = static_cast<QTableWidget*>(w);
+      if (!node.grid) break;
+      const int rows = node.grid->RowCount(), cols = node.grid->ColCount();
+      g->setColumnCount(cols);
+      g->setRowCount(std::max(0, rows - 1));
+      QStringList header;
+      for (int c = 0; c < cols; ++c) header << (rows > 0 ? Q(node.grid->GetCell(c, 0)) : QString());
+      g->setHorizontalHeaderLabels(header);
+      for (int r = 1; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+          const QString text = Q(node.grid->GetCell(c, r));
+          QTableWidgetItem* cell = g->item(r - 1, c);
+          if (!cell)
+            g->setItem(r - 1, c, new QTableWidgetItem(text));
+          else if (cell->text() != text)
+            cell->setText(text);
+        }
+      if (node.gridRow >= 1 && node.gridRow < rows) g->setCurrentCell(node.gridRow - 1, node.gridCol);
+      break;
+    }
+    case gui::kPanel: {
+      if (auto* caption = w->findChild<TCanvas*>("caption", Qt::FindDirectChildrenOnly)) {
+        caption->setGeometry(0, 0, node.w, node.h);
+        caption->lower();
+        caption->update();
+      }
+      break;
+    }
+    case gui::kScroll: {
+      // the inner area holds everything placed on it
+      QWidget* inner = item.container;
+      int right = 1, bottom = 1;
+      for (int c : node.children)
+        if (const TObjNode* child = NodeOf(c)) {
+          right = std::max(right, child->x + child->w);
+          bottom = std::max(bottom, child->y + child->h);
+        }
+      inner->resize(right, bottom);
+      break;
+    }
+    case gui::kTabPage: {
+      auto* t = static_cast<QTabWidget*>(w);
+      while (static_cast<int>(item.pages.size()) < static_cast<int>(node.pages.size())) {
+        auto* page = new QWidget;
+        item.pages.push_back(page);
+        t->addTab(page, QString());
+      }
+      while (item.pages.size() > node.pages.size() && !item.pages.empty()) {
+        t->removeTab(t->indexOf(item.pages.back()));
+        Bury(item.pages.back());
+        item.pages.pop_back();
+      }
+      for (size_t i = 0; i < node.pages.size(); ++i) t->setTabText(static_cast<int>(i), Q(node.pages[i]));
+      if (node.activePage >= 0 && node.activePage < t->count()) t->setCurrentIndex(node.activePage);
+      break;
+    }
+    case gui::kTree: {
+      auto* t = static_cast<QTreeWidget*>(w);
+      t->clear();
+      std::vector<QTreeWidgetItem*> stack;
+      for (size_t i = 0; i < node.tree.size(); ++i) {
+        const gui::TTreeNode& tn = node.tree[i];
+        const size_t level = static_cast<size_t>(std::max(0, tn.level));
+        if (stack.size() > level) stack.resize(level);
+        QTreeWidgetItem* it = stack.empty() ? new QTreeWidgetItem(t) : new QTreeWidgetItem(stack.back());
+        it->setText(0, Q(tn.text));
+        it->setData(0, Qt::UserRole, static_cast<int>(i));
+        it->setExpanded(true);
+        stack.push_back(it);
+        if (static_cast<int>(i) == node.treeSelected) t->setCurrentItem(it);
+      }
+      break;
+    }
+    case gui::kRadio: {
+      auto* group = item.radios;
+      QList<QAbstractButton*> buttons = group->buttons();
+      bool same = buttons.size() == static_cast<int>(node.items.size());
+      for (int i = 0; same && i < buttons.size(); ++i) same = buttons[i]->text() == Q(node.items[i]);
+      if (!same) {
+        for (QAbstractButton* b : buttons) {
+          group->removeButton(b);
+          Bury(b);
+        }
+        for (size_t i = 0; i < node.items.size(); ++i) {
+          auto* b = new QRadioButton(Q(node.items[i]), w);
+          group->addButton(b, static_cast<int>(i));
+          b->show();
+        }
+        buttons = group->buttons();
+      }
+      const int rowH = std::max(PixelSize(node.font.size) + 6, 18);
+      for (int i = 0; i < buttons.size(); ++i) buttons[i]->setGeometry(8, 4 + i * rowH, std::max(0, node.w - 16), rowH);
+      if (node.selected >= 0 && node.selected < buttons.size()) {
+        buttons[node.selected]->setChecked(true);
+      } else {
+        group->setExclusive(false);
+        for (QAbstractButton* b : buttons) b->setChecked(false);
+        group->setExclusive(true);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- the window system ----
+
+void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+  if (type == QtFatalMsg) {
+    // the toolkit cannot go on (no display it can reach): the run ends here
+    std::fprintf(stderr, "tamakazu: no window: %s\n", msg.toLocal8Bit().constData());
+    std::fflush(stdout);
+    _exit(2);
+  }
+  // the toolkit's own warnings stay off standard error unless asked for
+  static const bool show = [] {
+    const char* v = std::getenv("TAMAKAZU_QT_DEBUG");
+    return v && std::string(v) == "1";
+  }();
+  if (show) std::fprintf(stderr, "qt: %s\n", msg.toLocal8Bit().constData());
+}
+
+class TWindowSystem : public gui::IWindowSystem {
+ public:
+  ~TWindowSystem() override {
+    // at the end of the process without Finish the toolkit may be half gone:
+    // its objects are left to the process's end
+    if (app_) {
+      (void)view_.release();
+      (void)loop_.release();
+    }
+  }
+  bool Start(bool interactive, std::string& error) override {
+    qInstallMessageHandler(MessageHandler);
+    static int argc = 1;
+    static char name[] = "tamakazu";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance()) {
+      error = "the toolkit is running already";
+      return false;
+    }
+    bool display = false;
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+      if (const char* v = std::getenv(var); v && *v) display = true;
+    if (!display) {
+      error = "no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset)";
+      return false;
+    }
+    // the offscreen platform gets the run-time's virtual screen, 1024 x 768,
+    // so that windows are placed as without a window
+    std::string config;
+    if (const char* p = std::getenv("QT_QPA_PLATFORM"); p && std::string(p) == "offscreen") {
+      const char* tmp = std::getenv("TMPDIR");
+      std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/tamakazu-screen-XXXXXX";
+      std::vector<char> name(path.begin(), path.end());
+      name.push_back('\0');
+      const int fd = mkstemp(name.data());
+      if (fd >= 0) {
+        const std::string json =
+            "{\"screens\":[{\"name\":\"v\",\"x\":0,\"y\":0,\"width\":1024,\"height\":768,"
+            "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}";
+        const bool written = write(fd, json.data(), json.size()) == static_cast<ssize_t>(json.size());
+        close(fd);
+        if (written) config = name.data();
+      }
+    }
+    static std::string platform;
+    static char optPlatform[] = "-platform";
+    static char* argvScreen[] = {name, optPlatform, nullptr, nullptr};
+    if (!config.empty()) {
+      platform = "offscreen:configfile=" + config;
+      argvScreen[2] = platform.data();
+      argc = 3;
+      app_ = new QApplication(argc, argvScreen);
+      std::remove(config.c_str());
+    } else {
+      app_ = new QApplication(argc, argv);
+    }
+    // the toolkit takes the locale from the environment: numbers are written
+    // with the C library's point
+    std::setlocale(LC_ALL, "C");
+    if (!QGuiApplication::primaryScreen()) {
+      error = "no screen";
+      return false;
+    }
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // the default fonts of the objects, drawn with the fonts installed here
+    QFont::insertSubstitutions(QString::fromUtf16(u"ＭＳ ゴシック"), {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
+    QFont::insertSubstitutions(QString::fromUtf16(u"ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(QString::fromUtf16(u"ＭＳ 明朝"), {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")});
+    QFont::insertSubstitutions(QString::fromUtf16(u"ＭＳ Ｐ明朝"), {QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")});
+    QApplication::setFont(QFont(QString::fromUtf16(u"ＭＳ ゴシック"), 9));
+    loop_ = std::make_unique<TQtLoop>();
+    loop_->interactive = interactive;
+    return true;
+  }
+  TEventLoop* Loop() override { return loop_.get(); }
+  gui::IWindowView* MakeView(gui::IViewSink* sink) override {
+    view_.reset();  // the one before lets go of the loop first
+    view_ = std::make_unique<TView>(sink, *loop_);
+    return view_.get();
+  }
+  void Message(const std::string& text, const std::string& caption) override {
+    QMessageBox box(QMessageBox::NoIcon, Q(caption), QLines(text), QMessageBox::Ok, view_ ? view_->Main() : nullptr);
+    box.exec();
+  }
+  void Finish() override {
+    view_.reset();
+    loop_.reset();
+    delete app_;
+    app_ = nullptr;
+  }
+
+ private:
+  QApplication* app_ = nullptr;
+  std::unique_ptr<TQtLoop> loop_;
+  std::unique_ptr<TView> view_;
+};
+
+}  // namespace
+
+}  // namespace tama::qt
+
+extern "C" __attribute__((visibility("default"))) tama::gui::IWindowSystem* tama_module_qt(const char* buildId) {
+  if (!buildId || std::string(buildId) != TAMA_BUILD_ID) return nullptr;
+  static tama::qt::TWindowSystem system;
+  return &system;
+}

@@ -1,0 +1,96 @@
+#include "host/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/modules.h"
+#include "gui/mainwindow.h"
+#include "gui/objects.h"
+#include "gui/user.h"
+
+namespace tama::host {
+
+namespace {
+
+// The model's view in window mode: the fixed text metrics of the plain view
+// (programs read the same numbers in both modes), every change passed on to
+// the module's view, and the module's reports passed to the user actions.
+class TWindowView : public gui::TView, public gui::IViewSink {
+ public:
+  TWindowView(TTamaBase& t, gui::IWindowSystem& ws) : t_(t) { view_ = ws.MakeView(this); }
+  gui::IWindowView* Module() { return view_; }
+
+  int ScreenWidth() override { return view_->ScreenWidth(); }
+  int ScreenHeight() override { return view_->ScreenHeight(); }
+  int64_t Handle(const gui::TObjNode& node) override { return view_->Handle(node); }
+  bool Focus(const gui::TObjNode& node) override { return gui::TView::Focus(node) && view_->Focus(node); }
+  void Created(gui::TObjNode& node) override { view_->Created(node); }
+  void Changed(gui::TObjNode& node) override { view_->Changed(node); }
+  void Destroyed(gui::TObjNode& node) override { view_->Destroyed(node); }
+  bool Shot(const std::string& file, std::string& error) override { return view_->Shot(file, error); }
+  bool Inject(const std::string& verb, const gui::TObjNode& node, const std::vector<std::string>& args) override {
+    return view_->Inject(verb, node, args);
+  }
+
+  // ---- the sink ----
+  const gui::TObjNode* Node(int number) override { return gui::Gui(t_).Find(number); }
+  const std::vector<gui::TGuiState::TDrawnText>& DrawnText() override { return gui::Gui(t_).drawnText; }
+  int64_t MainBackground() override { return gui::MainBackground(t_); }
+  bool MainShown() override { return gui::Gui(t_).mainShown; }
+  void Click(int n, bool dbl) override { gui::UserClick(t_, n, dbl); }
+  void Type(int n, const std::string& text) override { gui::UserType(t_, n, text); }
+  void SelectItem(int n, int index) override { gui::UserSelectItem(t_, n, index); }
+  void Check(int n, bool on) override { gui::UserCheck(t_, n, on); }
+  void Scroll(int n, int position) override { gui::UserScroll(t_, n, position); }
+  void Page(int n, int page) override { gui::UserPage(t_, n, page); }
+  void TreeSelect(int n, int index) override { gui::UserTreeSelect(t_, n, index); }
+  void Cell(int n, int row, int col) override { gui::UserCell(t_, n, row, col); }
+  void Mouse(int n, int slot, int x, int y, unsigned mods) override { gui::UserMouse(t_, n, slot, x, y, mods); }
+  void Key(int n, int slot, int code, unsigned mods) override { gui::UserKey(t_, n, slot, code, mods); }
+  void Resize(int n, int w, int h) override { gui::UserResize(t_, n, w, h); }
+  void MoveWindow(int n, int x, int y) override { gui::UserMoveWindow(t_, n, x, y); }
+  void Close(int n) override { gui::UserClose(t_, n); }
+
+ private:
+  TTamaBase& t_;
+  gui::IWindowView* view_ = nullptr;
+};
+
+}  // namespace
+
+bool WantsWindow(TMode mode) {
+  if (mode != TMode::kAuto) return mode == TMode::kWindow;
+  for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* v = std::getenv(var); v && *v) return true;
+  return false;
+}
+
+void TWindowHost::Display(std::string_view text) {
+  THeadlessHost::Display(text);
+  if (view_) view_->MainDrawn();
+}
+
+void TWindowHost::Message(std::string_view text, std::string_view caption) {
+  // the line reaches standard output as without a window; with scripted
+  // events the box counts as acknowledged at once
+  THeadlessHost::Message(text, caption);
+  if (interactive_) {
+    std::fflush(stdout);
+    ws_.Message(std::string(text), std::string(caption));
+  }
+}
+
+void TWindowHost::Attach(TTamaBase& t) {
+  auto view = std::make_unique<TWindowView>(t, ws_);
+  view_ = view->Module();
+  gui::Gui(t).view = std::move(view);
+}
+
+gui::IWindowSystem* StartWindowSystem(bool interactive, std::string& error) {
+  gui::IWindowSystem* ws = LoadModule<gui::IWindowSystem>("qt", error);
+  if (!ws) return nullptr;
+  if (!ws->Start(interactive, error)) return nullptr;
+  return ws;
+}
+
+}  // namespace tama::host

@@ -1,0 +1,376 @@
+// The window view through the module's own interface, under the offscreen
+// platform: records of the model become widgets, and the toolkit's input at
+// those widgets reaches the sink as user actions (never the program's own
+// changes).
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/window_system.h"
+
+using namespace tama::gui;
+
+namespace {
+
+// What the view reported, one line per action.
+class TSink : public IViewSink {
+ public:
+  std::map<int, TObjNode*> nodes;
+  std::vector<TGuiState::TDrawnText> drawn;
+  std::vector<std::string> log;
+
+  const TObjNode* Node(int n) override { return nodes.count(n) ? nodes[n] : nullptr; }
+  const std::vector<TGuiState::TDrawnText>& DrawnText() override { return drawn; }
+  int64_t MainBackground() override { return 0xFFFFFF; }
+  bool MainShown() override { return true; }
+  void Click(int n, bool dbl) override { Add("click", n, dbl); }
+  void Type(int n, const std::string& text) override { log.push_back("type " + std::to_string(n) + " " + text); }
+  void SelectItem(int n, int i) override { Add("select", n, i); }
+  void Check(int n, bool on) override { Add("check", n, on); }
+  void Scroll(int n, int p) override { Add("scroll", n, p); }
+  void Page(int n, int p) override { Add("page", n, p); }
+  void TreeSelect(int n, int i) override { Add("tree", n, i); }
+  void Cell(int n, int r, int c) override { Add("cell", n, r, c); }
+  void Mouse(int n, int slot, int x, int y, unsigned m) override { Add("mouse", n, slot, x, y, static_cast<int>(m)); }
+  void Key(int n, int slot, int code, unsigned m) override { Add("key", n, slot, code, static_cast<int>(m)); }
+  void Resize(int n, int w, int h) override { Add("resize", n, w, h); }
+  void MoveWindow(int n, int x, int y) override { Add("moveto", n, x, y); }
+  void Close(int n) override { Add("close", n); }
+
+ private:
+  template <class... A>
+  void Add(const char* verb, A... a) {
+    std::string line = verb;
+    ((line += " " + std::to_string(a)), ...);
+    log.push_back(line);
+  }
+};
+
+IWindowSystem* System() {
+  static IWindowSystem* ws = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    void* lib = dlopen(TAMA_QT_MODULE, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return static_cast<IWindowSystem*>(nullptr);
+    auto entry = reinterpret_cast<IWindowSystem* (*)(const char*)>(dlsym(lib, "tama_module_qt"));
+    if (!entry) return static_cast<IWindowSystem*>(nullptr);
+    if (entry("another build")) return static_cast<IWindowSystem*>(nullptr);  // must be refused
+    IWindowSystem* s = entry(TAMA_BUILD_ID);
+    std::string error;
+    if (!s || !s->Start(false, error)) return static_cast<IWindowSystem*>(nullptr);
+    return s;
+  }();
+  return ws;
+}
+
+// The windows and the application object go before the process ends.
+class TFinish : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (System()) System()->Finish();
+  }
+};
+const auto* const kFinish = ::testing::AddGlobalTestEnvironment(new TFinish);
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(System(), nullptr);
+    main_.name = "main";
+    main_.kind = kForm;
+    main_.parent = -1;
+    main_.w = 640;
+    main_.h = 400;
+    main_.imgNumber = 0;
+    sink_.nodes[0] = &main_;
+    view_ = System()->MakeView(&sink_);
+    view_->Changed(main_);
+  }
+  TObjNode& Make(int kind, int x, int y, int w, int h) {
+    auto node = std::make_unique<TObjNode>();
+    node->kind = kind;
+    node->number = static_cast<int>(owned_.size()) + 1;
+    node->parent = 0;
+    node->x = x, node->y = y, node->w = w, node->h = h;
+    main_.children.push_back(node->number);
+    sink_.nodes[node->number] = node.get();
+    owned_.push_back(std::move(node));
+    view_->Created(*owned_.back());
+    return *owned_.back();
+  }
+  template <class W>
+  W* Widget(const TObjNode& node) {
+    for (QWidget* w : QApplication::allWidgets())
+      if (w->property("tamaNumber").isValid() && w->property("tamaNumber").toInt() == node.number && w->isVisible())
+        if (auto* typed = dynamic_cast<W*>(w)) return typed;
+    return nullptr;
+  }
+
+  TObjNode main_;
+  std::vector<std::unique_ptr<TObjNode>> owned_;
+  TSink sink_;
+  IWindowView* view_ = nullptr;
+};
+
+TEST_F(ViewTest, ButtonPlacedAsTheModelSaysAndItsClickReported) {
+  TObjNode& b = Make(kButton, 10, 20, 75, 25);
+  b.text = "OK";
+  view_->Changed(b);
+  auto* w = Widget<QPushButton>(b);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->geometry(), QRect(10, 20, 75, 25));
+  EXPECT_EQ(w->text(), "OK");
+  w->click();
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "click " + std::to_string(b.number) + " 0");
+}
+
+TEST_F(ViewTest, TypingIsReportedAndProgramWritesAreNot) {
+  TObjNode& e = Make(kEdit, 10, 10, 121, 21);
+  e.text = "abc";
+  view_->Changed(e);
+  auto* w = Widget<QLineEdit>(e);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->text(), "abc");
+  EXPECT_TRUE(sink_.log.empty());
+  w->setFocus();
+  w->end(false);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d");
+  QCoreApplication::sendEvent(w, &press);
+  // the key first (its virtual-key number), then the edit
+  std::vector<std::string> want = {"key " + std::to_string(e.number) + " " + std::to_string(kSlotKeyDown) + " 68 0",
+                                   "type " + std::to_string(e.number) + " abcd"};
+  EXPECT_EQ(sink_.log, want);
+}
+
+TEST_F(ViewTest, VirtualKeyNumbersAndModifiers) {
+  TObjNode& e = Make(kEdit, 10, 10, 121, 21);
+  auto* w = Widget<QLineEdit>(e);
+  ASSERT_NE(w, nullptr);
+  struct {
+    int key;
+    Qt::KeyboardModifiers mods;
+    int code;
+    unsigned bits;
+  } cases[] = {
+      {Qt::Key_F5, Qt::NoModifier, 116, 0},     {Qt::Key_Escape, Qt::NoModifier, 27, 0},
+      {Qt::Key_Return, Qt::NoModifier, 13, 0},  {Qt::Key_Left, Qt::ShiftModifier, 37, 1},
+      {Qt::Key_Down, Qt::ControlModifier, 40, 4}, {Qt::Key_7, Qt::AltModifier, 55, 2},
+      {Qt::Key_Tab, Qt::NoModifier, 9, 0},
+  };
+  for (const auto& c : cases) {
+    sink_.log.clear();
+    QKeyEvent release(QEvent::KeyRelease, c.key, c.mods);
+    QCoreApplication::sendEvent(w, &release);
+    ASSERT_EQ(sink_.log.size(), 1u) << c.code;
+    EXPECT_EQ(sink_.log[0], "key " + std::to_string(e.number) + " " + std::to_string(kSlotKeyUp) + " " +
+                                std::to_string(c.code) + " " + std::to_string(c.bits));
+  }
+}
+
+TEST_F(ViewTest, MouseOnAPaintedObjectInItsOwnCoordinates) {
+  TObjNode& img = Make(kImage, 100, 50, 105, 105);
+  QWidget* w = Widget<QWidget>(img);
+  ASSERT_NE(w, nullptr);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 4), w->mapToGlobal(QPointF(3, 4)), Qt::RightButton,
+                    Qt::RightButton, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(w, &press);
+  ASSERT_FALSE(sink_.log.empty());
+  // Shift 1 + Right 16
+  EXPECT_EQ(sink_.log[0], "mouse " + std::to_string(img.number) + " " + std::to_string(kSlotMouseDown) + " 3 4 17");
+}
+
+TEST_F(ViewTest, ComboKeepsTheModelsSelectionWhenItemsArrive) {
+  TObjNode& c = Make(kCombo, 10, 10, 145, 21);
+  c.items = {"a", "b", "c"};
+  c.selected = -1;
+  c.text = "";
+  view_->Changed(c);
+  auto* w = Widget<QComboBox>(c);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->count(), 3);
+  EXPECT_EQ(w->currentIndex(), -1);
+  c.selected = 2;
+  c.text = "c";
+  view_->Changed(c);
+  EXPECT_EQ(w->currentIndex(), 2);
+  EXPECT_TRUE(sink_.log.empty());
+}
+
+TEST_F(ViewTest, CheckBoxTickReportedWithItsState) {
+  TObjNode& c = Make(kCheck, 10, 10, 97, 17);
+  auto* w = Widget<QCheckBox>(c);
+  ASSERT_NE(w, nullptr);
+  w->click();
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "check " + std::to_string(c.number) + " 1");
+}
+
+TEST_F(ViewTest, TreeNodesNestedByLevelAndSelectionReported) {
+  TObjNode& t = Make(kTree, 10, 10, 121, 97);
+  t.tree = {{"a", "a", 0}, {"a\\b", "b", 1}, {"c", "c", 0}};
+  view_->Changed(t);
+  auto* w = Widget<QTreeWidget>(t);
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->topLevelItemCount(), 2);
+  ASSERT_EQ(w->topLevelItem(0)->childCount(), 1);
+  EXPECT_EQ(w->topLevelItem(0)->child(0)->text(0), "b");
+  EXPECT_TRUE(sink_.log.empty());
+  w->setCurrentItem(w->topLevelItem(1));
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "tree " + std::to_string(t.number) + " 2");
+}
+
+TEST_F(ViewTest, ObjectsOnATabPageGoOnTheirPage) {
+  TObjNode& tabs = Make(kTabPage, 10, 10, 289, 193);
+  tabs.pages = {"one", "two"};
+  view_->Changed(tabs);
+  TObjNode& b = Make(kButton, 5, 5, 75, 25);
+  b.parent = tabs.number;
+  b.page = 1;
+  tabs.children.push_back(b.number);
+  view_->Changed(b);
+  auto* tw = Widget<QTabWidget>(tabs);
+  ASSERT_NE(tw, nullptr);
+  ASSERT_EQ(tw->count(), 2);
+  EXPECT_EQ(tw->tabText(1), "two");
+  QPushButton* bw = nullptr;
+  for (QWidget* w : QApplication::allWidgets())
+    if (w->property("tamaNumber").toInt() == b.number && dynamic_cast<QPushButton*>(w)) bw = static_cast<QPushButton*>(w);
+  ASSERT_NE(bw, nullptr);
+  EXPECT_EQ(bw->parentWidget(), tw->widget(1));
+}
+
+TEST_F(ViewTest, ShotOfTheMainWindowShowsDrawnText) {
+  sink_.drawn.push_back({10, 10, std::string("\x81\xa1\x81\xa1"), TFont{}});  // two filled squares
+  view_->MainDrawn();
+  const std::string file = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/tama_view_test.png";
+  std::string error;
+  ASSERT_TRUE(view_->Shot(file, error)) << error;
+  QImage image(QString::fromStdString(file));
+  std::remove(file.c_str());
+  ASSERT_EQ(image.size(), QSize(640, 400));
+  EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white));
+  EXPECT_EQ(image.pixelColor(18, 18), QColor(Qt::black));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, CloseBoxAndResizingOfTheWindowGoToTheModel) {
+  QWidget* window = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowTitle().isEmpty() && w->size() == QSize(640, 400)) window = w;
+  ASSERT_NE(window, nullptr);
+  QCloseEvent close;
+  QCoreApplication::sendEvent(window, &close);
+  EXPECT_FALSE(close.isAccepted());  // the model decides whether it closes
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "close 0");
+  // a size the model already has is no user's resizing
+  sink_.log.clear();
+  main_.w = 500;
+  main_.h = 300;
+  view_->Changed(main_);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(sink_.log.empty());
+  window->resize(700, 450);
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "resize 0 700 450");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, AnEventGoingOnToTheParentsIsReportedOnce) {
+  TObjNode& panel = Make(kPanel, 10, 10, 185, 41);
+  QWidget* w = Widget<QFrame>(panel);
+  ASSERT_NE(w, nullptr);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), w->mapToGlobal(QPointF(5, 6)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &press);  // the frame leaves it to 母艦's area beneath
+  std::vector<std::string> want = {"mouse " + std::to_string(panel.number) + " " + std::to_string(kSlotMouseDown) +
+                                   " 5 6 8"};
+  EXPECT_EQ(sink_.log, want);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, PageChangesOfTheUserAreReportedAndTheProgramsAreNot) {
+  TObjNode& tabs = Make(kTabPage, 10, 10, 289, 193);
+  tabs.pages = {"one", "two", "three"};
+  tabs.activePage = 1;
+  view_->Changed(tabs);
+  auto* tw = Widget<QTabWidget>(tabs);
+  ASSERT_NE(tw, nullptr);
+  EXPECT_EQ(tw->currentIndex(), 1);
+  EXPECT_TRUE(sink_.log.empty());
+  tw->setCurrentIndex(2);  // as the tab bar does for a click or a key
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "page " + std::to_string(tabs.number) + " 2");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, ADestroyedObjectIsHiddenAndNotMadeAgainByALaterChange) {
+  TObjNode& b = Make(kButton, 10, 20, 75, 25);
+  ASSERT_NE(Widget<QPushButton>(b), nullptr);
+  view_->Destroyed(b);
+  EXPECT_EQ(Widget<QPushButton>(b), nullptr);
+  b.text = "again";
+  view_->Changed(b);
+  EXPECT_EQ(Widget<QPushButton>(b), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, AListReportsEveryChoiceOnceAlsoOfTheItemAlreadyChosen) {
+  TObjNode& l = Make(kList, 10, 10, 121, 97);
+  l.items = {"a", "b"};
+  l.selected = 1;
+  view_->Changed(l);
+  auto* w = Widget<QListWidget>(l);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(sink_.log.empty());
+  QWidget* vp = w->viewport();
+  auto press = [&](int row) {
+    const QPoint at = w->visualItemRect(w->item(row)).center();
+    QMouseEvent down(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &up);
+  };
+  press(0);
+  press(0);
+  std::vector<std::string> selects;
+  for (const auto& line : sink_.log)
+    if (line.rfind("select", 0) == 0) selects.push_back(line);
+  const std::string want = "select " + std::to_string(l.number) + " 0";
+  EXPECT_EQ(selects, (std::vector<std::string>{want, want}));
+}
+
+}  // namespace
