@@ -29,11 +29,18 @@ TEventLoop::TTimerId TQtLoop::AddTimer(int64_t delayMs, TCallback callback) {
   return id;
 }
 
+TEventLoop::TTimerId TQtLoop::AddBackgroundTimer(int64_t delayMs, TCallback callback) {
+  const TTimerId id = AddTimer(delayMs, std::move(callback));
+  background_.insert(id);
+  return id;
+}
+
 bool TQtLoop::CancelTimer(TTimerId id) {
   auto it = timerDue_.find(id);
   if (it == timerDue_.end()) return false;
   timers_.erase({it->second, id});
   timerDue_.erase(it);
+  background_.erase(id);
   return true;
 }
 
@@ -90,6 +97,7 @@ bool TQtLoop::RunDueTimers() {
     if (it == timers_.end() || it->first.first > now) break;
     TCallback cb = std::move(it->second);
     timerDue_.erase(it->first.second);
+    background_.erase(it->first.second);
     timers_.erase(it);
     ran = true;
     if (cb) cb();
@@ -126,7 +134,7 @@ bool TQtLoop::WaitUntil(int64_t deadline) {
 }
 
 void TQtLoop::Run() {
-  while (!quit_ && WaitUntil(-1)) {
+  while (!quit_ && CanHappen() && WaitUntil(-1)) {
   }
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/event_loop.h"
@@ -22,6 +23,7 @@ class TQtLoop : public TEventLoop {
   int64_t Now() override;
   void Post(TCallback callback) override;
   TTimerId AddTimer(int64_t delayMs, TCallback callback) override;
+  TTimerId AddBackgroundTimer(int64_t delayMs, TCallback callback) override;
   bool CancelTimer(TTimerId id) override;
   TWatchId Watch(int fd, unsigned events, TWatchCallback callback) override;
   bool Unwatch(TWatchId id) override;
@@ -31,7 +33,9 @@ class TQtLoop : public TEventLoop {
   void Quit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
   bool CanHappen() const override {
-    return !posted_.empty() || !timers_.empty() || !watches_.empty() || (interactive && windowOpen);
+    // background timers alone keep nothing running
+    return !posted_.empty() || timers_.size() > background_.size() || !watches_.empty() ||
+           (interactive && windowOpen);
   }
 
   // Something of the program ran from the toolkit (a user's action): a wait
@@ -59,6 +63,7 @@ class TQtLoop : public TEventLoop {
   std::deque<TCallback> posted_;
   std::map<std::pair<int64_t, TTimerId>, TCallback> timers_;
   std::unordered_map<TTimerId, int64_t> timerDue_;
+  std::unordered_set<TTimerId> background_;  // the armed background timers
   std::map<TWatchId, std::shared_ptr<TWatch>> watches_;
 };
 
