@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace tama {
 
@@ -30,6 +31,12 @@ class TEventLoop {
   virtual TTimerId AddTimer(int64_t delayMs, TCallback callback) = 0;
   // False when the timer has run already or was cancelled before.
   virtual bool CancelTimer(TTimerId id) = 0;
+  // A timer that keeps nothing alive: CanHappen() does not count it (the
+  // frames of an animation run as long as the run does, but never make it
+  // wait). A loop without the distinction treats it as any timer.
+  virtual TTimerId AddBackgroundTimer(int64_t delayMs, TCallback callback) {
+    return AddTimer(delayMs, std::move(callback));
+  }
 
   // Watches a descriptor for the events (kReadable, kWritable); the callback
   // gets the events that are ready, each time they are, until Unwatch.
@@ -50,8 +57,8 @@ class TEventLoop {
   virtual void Quit() = 0;
   virtual bool QuitRequested() const = 0;
 
-  // Something can still happen: a callback is posted, a timer armed or a
-  // descriptor watched.
+  // Something can still happen: a callback is posted, a timer other than a
+  // background one armed or a descriptor watched.
   virtual bool CanHappen() const = 0;
 };
 

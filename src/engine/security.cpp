@@ -1,5 +1,7 @@
 #include "engine/security.h"
 
+#include "support/ini.h"
+
 #include <fstream>
 #include <vector>
 
@@ -7,17 +9,12 @@
 #include "engine/tama.h"
 #include "sjis/lcmap.h"
 #include "support/fileops.h"
+#include "support/ini.h"
 #include "support/path.h"
 
 namespace tama {
 
 namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
 
 struct TTargetFacts {
   bool securityIni = false;
@@ -138,31 +135,9 @@ void LoadSecurityLevel(TTamaBase& t) {
 }
 
 bool ReadIniValue(const std::string& nativeFile, std::string_view section, std::string_view key, std::string& value) {
-  std::ifstream in(nativeFile, std::ios::binary);
-  if (!in) return false;
-  const std::string wantSection = sjis::ToUpper(TrimBlanks(section));
-  const std::string wantKey = sjis::ToUpper(TrimBlanks(key));
-  bool inSection = false;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::string_view l = TrimBlanks(line);
-    if (l.empty() || l[0] == ';') continue;
-    if (l[0] == '[') {
-      size_t close = l.find(']');
-      if (close == std::string_view::npos) continue;
-      inSection = sjis::ToUpper(TrimBlanks(l.substr(1, close - 1))) == wantSection;
-      continue;
-    }
-    if (!inSection) continue;
-    size_t eq = l.find('=');
-    if (eq == std::string_view::npos) continue;
-    if (sjis::ToUpper(TrimBlanks(l.substr(0, eq))) != wantKey) continue;
-    std::string_view v = TrimBlanks(l.substr(eq + 1));
-    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
-    value = v;
-    return true;
-  }
-  return false;
+  // sections and keys are compared by character: a program path may hold a
+  // double-byte character whose second byte is "]"
+  return support::ReadIniFile(nativeFile, section, key, value);
 }
 
 }  // namespace tama

@@ -89,6 +89,14 @@ struct TTreeNode {
   std::string path;  // "親\子" from the root
   std::string text;  // the node's own caption (last part of the path)
   int level = 0;
+  bool expanded = false;
+};
+
+// A stretch of a rich text in one font: runs follow each other and cover the
+// text (lengths in bytes; a CR LF belongs to the run it falls in).
+struct TTextRun {
+  int length = 0;
+  TFont font;
 };
 
 // One object: its record, its event slots, and its state as its widget shows it.
@@ -135,28 +143,58 @@ struct TObjNode {
   std::shared_ptr<TCsvDb> grid;
   int gridRow = 1, gridCol = 0;
   bool gridEdit = false, gridSort = false;
+  std::vector<int> gridColWidths;  // pixels, as loading the cells set them
+  int gridSortColumn = -1;    // the column of the last header click
+  bool gridSortDown = false;  // that click sorted descending
 
   // ツリー: nodes in absolute order and the selected one (-1: none)
   std::vector<TTreeNode> tree;
   int treeSelected = -1;
 
-  // タブページ: page captions and the active page
+  // タブページ: page captions, the disabled pages, the active page and where
+  // the tabs are (0 top, 1 bottom, 2 right)
   std::vector<std::string> pages;
+  std::vector<bool> pageDisabled;  // as long as pages
   int activePage = 0;
+  int tabPosition = 0;
 
   // メニュー: the parent item (-1: the menu bar), shortcut, picture, owner drawing
   std::string shortcut;
   bool ownerDraw = false;
 
-  // アニメ: frames, interval, repeat count, button mode, sound
+  // アニメ: frames, the current frame (-1: stopped), interval, the repeat
+  // count that runs down while it plays and the one written last, button
+  // mode (1 button, 2 hover), sound, the frame timer, the mouse over it and
+  // pressed on it
   std::vector<std::string> frames;
-  int frameIndex = 0, interval = 100, repeat = 0, buttonMode = 0;
+  int frameIndex = -1, interval = 300, repeat = 0, buttonMode = 0;
+  int repeatWritten = 0;
   std::string sound;
   bool animating = false;
+  TEventLoop::TTimerId frameTimer = 0;
+  bool hovered = false, pressed = false;
 
-  // ブラウザ: the current location and the visited ones
+  // ブラウザ: the current location and the visited ones, the current entry
   std::string url;
   std::vector<std::string> history;
+  int historyPos = -1;
+
+  // グリッド: whole rows are selected
+  bool gridRowSelect = false;
+
+  // リッチエディタ: the fonts of the text (empty: all in the object's font)
+  // and the font of what is typed at an empty selection after its attributes
+  // were changed
+  std::vector<TTextRun> runs;
+  bool hasTypingFont = false;
+  TFont typingFont;
+
+  // Tエディタ: the display settings besides font and colours
+  int tabWidth = 8;
+  bool lineNumbers = false, wordWrap = false;
+
+  // the window's corners rounded with this radius (0: square)
+  int cornerRadius = 0;
 
   // フォーム: border style, window state (0 normal, 1 minimised, 2 maximised), on top
   int style = 2;
@@ -210,11 +248,14 @@ class TView {
     error = "shot needs a window";
     return false;
   }
+  // the settings panel of a Tエディタ (nothing without a window)
+  virtual void EditorSettingsPanel(TObjNode&) {}
 
   int screenWidth = 1024, screenHeight = 768;
 };
 
-class TScript;  // gui/script.h
+class TScript;        // gui/script.h
+struct TDialogState;  // gui/dialogs.h
 
 // The state of the user interface of one interpreter.
 struct TGuiState {
@@ -258,6 +299,8 @@ struct TGuiState {
 
   // the scripted user events of --events (null without)
   std::shared_ptr<TScript> script;
+  // the dialogs' view and what they keep between uses (made on first use)
+  std::shared_ptr<TDialogState> dialogs;
 
   TObjNode* Find(int number) {
     return number >= 0 && number < static_cast<int>(objects.size()) ? objects[number].get() : nullptr;

@@ -120,6 +120,10 @@ TObjNode& NewRecord(TTamaBase& t, int kind, std::string name, const TFont& font)
     case kLabel:
       node->transparent = true;
       break;
+    case kAnime:
+      // the colour of the window it is placed on
+      node->background = !g.objects.empty() && g.objects[0]->background >= 0 ? g.objects[0]->background : kWhite;
+      break;
     default:
       break;
   }
@@ -273,8 +277,12 @@ void Install(TTamaBase& t) {
 
 void ResetObjects(TTamaBase& t) {
   TGuiState& g = Gui(t);
-  for (size_t i = 1; i < g.objects.size(); ++i)
-    if (g.objects[i]) g.view->Destroyed(*g.objects[i]);
+  TEventLoop* loop = t.host.Loop();
+  for (size_t i = 1; i < g.objects.size(); ++i) {
+    if (!g.objects[i]) continue;
+    if (loop && g.objects[i]->frameTimer) loop->CancelTimer(g.objects[i]->frameTimer);
+    g.view->Destroyed(*g.objects[i]);
+  }
   g.objects.clear();
   g.deferred.clear();
   TObjNode& main = NewRecord(t, kForm, kMainWindowWord, TFont{});
@@ -482,6 +490,10 @@ void DestroyObject(TTamaBase& t, TObjNode& node) {
     case kAnime:
       node.frames.clear();
       node.animating = false;
+      node.frameIndex = -1;
+      if (node.frameTimer)
+        if (TEventLoop* loop = t.host.Loop()) loop->CancelTimer(node.frameTimer);
+      node.frameTimer = 0;
       break;
     default:
       break;

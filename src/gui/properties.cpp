@@ -6,12 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 
 #include "engine/system_words.h"
 #include "gui/objects.h"
 #include "gui/picture_file.h"
 #include "gui/readers.h"
+#include "gui/widgets.h"
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
 #include "support/lines.h"
@@ -187,6 +187,8 @@ void PlaceCaret(TObjNode& node, int line, int col) {
 void ChangeContent(TTamaBase& t, TObjNode& node, std::string text) {
   bool changed = node.text != text;
   node.text = std::move(text);
+  node.runs.clear();
+  node.hasTypingFont = false;
   node.selStart = node.selLength = 0;
   node.caretLine = node.caretCol = 0;
   Changed(t, node);
@@ -320,206 +322,6 @@ void SortItems(TObjNode& node) {
 }
 
 bool ValidItem(const TObjNode& node, int i) { return i >= 0 && i < static_cast<int>(node.items.size()); }
-
-// ---- the grid: row 0 is the header row, the last row the empty one ----
-
-constexpr int kGridMaxRows = 65535;
-
-int GridRows(const TObjNode& node) { return node.grid ? node.grid->RowCount() : 0; }
-int GridCols(const TObjNode& node) { return node.grid ? node.grid->ColCount() : 0; }
-
-void LoadGrid(TTamaBase& t, TObjNode& node, std::string_view csv) {
-  TCsvDb source(csv);
-  int rows = std::min(std::max(source.RowCount(), 1), kGridMaxRows - 1);
-  int cols = std::max(source.ColCount(), 1);
-  auto grid = std::make_shared<TCsvDb>();
-  grid->SetHeader(true);
-  for (int r = 0; r <= rows; ++r) {
-    TCsvCells cells(static_cast<size_t>(cols));
-    if (r < rows)
-      for (int c = 0; c < cols; ++c) cells[c] = source.GetCell(c, r);
-    grid->AppendRow(std::move(cells));
-  }
-  node.grid = std::move(grid);
-  node.gridRow = std::clamp(node.gridRow, 1, rows);
-  node.gridCol = std::clamp(node.gridCol, 0, cols - 1);
-  Changed(t, node);
-}
-
-std::string GridText(const TObjNode& node) { return node.grid ? node.grid->SaveToText() : std::string(); }
-
-std::string GridItems(const TObjNode& node) {
-  if (!node.grid) return {};
-  TCsvDb copy = *node.grid;
-  copy.TrimEmpty();
-  return copy.SaveToText();
-}
-
-// The current row of a grid: a row between the header and the end, never the
-// header itself.
-void SetGridRow(TTamaBase& t, TObjNode& node, int n) {
-  if (n < 0 || n >= GridRows(node)) return;
-  node.gridRow = std::max(n, 1);
-  Changed(t, node);
-}
-
-// ---- the tree: nodes in absolute (preorder) order ----
-
-std::vector<std::string> PathParts(std::string_view line) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (sjis::IsLead(line[i]) && i + 1 < line.size()) {
-      part += line[i];
-      part += line[++i];
-    } else if (line[i] == '\\') {
-      if (!part.empty()) parts.push_back(std::move(part));
-      part.clear();
-    } else {
-      part += line[i];
-    }
-  }
-  if (!part.empty()) parts.push_back(std::move(part));
-  return parts;
-}
-
-int TreeParent(const TObjNode& node, int i) {
-  int level = node.tree[i].level;
-  for (int j = i - 1; j >= 0; --j)
-    if (node.tree[j].level < level) return j;
-  return -1;
-}
-
-// Adds a node as the last child of `parent` (-1: the last top-level node).
-int AddTreeNode(TObjNode& node, int parent, const std::string& text) {
-  TTreeNode n;
-  n.text = text;
-  int at;
-  if (parent < 0) {
-    at = static_cast<int>(node.tree.size());
-    n.path = text;
-  } else {
-    const TTreeNode& p = node.tree[parent];
-    at = parent + 1;
-    while (at < static_cast<int>(node.tree.size()) && node.tree[at].level > p.level) ++at;
-    n.level = p.level + 1;
-    n.path = p.path + "\\" + text;
-  }
-  node.tree.insert(node.tree.begin() + at, std::move(n));
-  if (node.treeSelected >= at) ++node.treeSelected;
-  return at;
-}
-
-void AddTreePaths(TTamaBase& t, TObjNode& node, std::string_view text) {
-  std::optional<std::string> previousParent;
-  int last = -1;  // the node made (or found) for the previous line
-  support::ForEachLine(text, [&](std::string_view line) {
-    if (t.stopFlag) return false;
-    std::vector<std::string> parts = PathParts(line);
-    if (parts.empty()) return true;
-    std::string parent;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + "\\";
-    parent += "\\";
-    if (previousParent && *previousParent == parent) {
-      last = AddTreeNode(node, last >= 0 ? TreeParent(node, last) : -1, parts.back());
-    } else {
-      int current = -1, from = 0;
-      std::string path;
-      for (size_t i = 0; i < parts.size(); ++i) {
-        path = i ? path + "\\" + parts[i] : parts[i];
-        int found = -1;
-        for (int j = from; j < static_cast<int>(node.tree.size()); ++j)
-          if (node.tree[j].path == path) {
-            found = j;
-            break;
-          }
-        current = found >= 0 ? found : AddTreeNode(node, current, parts[i]);
-        from = current;
-      }
-      last = current;
-    }
-    previousParent = std::move(parent);
-    return true;
-  });
-}
-
-void RenameTreeNode(TObjNode& node, int i, const std::string& text) {
-  TTreeNode& n = node.tree[i];
-  std::string old = n.path;
-  int parent = TreeParent(node, i);
-  n.text = text;
-  n.path = parent >= 0 ? node.tree[parent].path + "\\" + text : text;
-  for (int j = i + 1; j < static_cast<int>(node.tree.size()) && node.tree[j].level > n.level; ++j)
-    node.tree[j].path = n.path + node.tree[j].path.substr(old.size());
-}
-
-// 変更した時 of a tree tells the path of the selected node in イベントの値.
-void RaiseTreeChange(TTamaBase& t, TObjNode& node) {
-  TEventArgs args;
-  args.hasValue = true;
-  if (node.treeSelected >= 0 && node.treeSelected < static_cast<int>(node.tree.size()))
-    args.value = node.tree[node.treeSelected].path;
-  RaiseSlotEvent(t, node, kSlotChange, args);
-}
-
-void SelectTreeNode(TTamaBase& t, TObjNode& node, int index) {
-  bool changed = node.treeSelected != index;
-  node.treeSelected = index;
-  Changed(t, node);
-  if (changed) RaiseTreeChange(t, node);
-}
-
-// ---- tab pages ----
-
-void SetPages(TTamaBase& t, TObjNode& node, std::string_view text) {
-  std::vector<std::string> captions = LinesOf(text);
-  const int count = static_cast<int>(captions.size());
-  // the objects on the pages that go are destroyed with them
-  std::vector<int> gone;
-  TGuiState& g = Gui(t);
-  for (int number : node.children)
-    if (TObjNode* child = g.Find(number); child && child->page >= count) gone.push_back(number);
-  node.pages = std::move(captions);
-  if (count == 0)
-    node.activePage = -1;
-  else
-    node.activePage = std::clamp(node.activePage, 0, count - 1);
-  Changed(t, node);
-  for (int number : gone)
-    if (TObjNode* child = g.Find(number)) DestroyObject(t, *child);
-}
-
-// ---- animation ----
-
-void StartAnime(TTamaBase& t, TObjNode& node) {
-  if (node.frames.empty()) return;
-  node.frameIndex = 0;
-  node.animating = true;
-}
-void StopAnime(TObjNode& node) {
-  node.frameIndex = -1;
-  node.animating = false;
-}
-
-// Loads every line as a frame: all are loaded before anything changes.
-void LoadFrames(TTamaBase& t, TObjNode& node, std::string_view text, bool append) {
-  std::vector<std::string> names;
-  TPictureSize size{node.w, node.h};
-  support::ForEachLine(text, [&](std::string_view line) {
-    if (line.empty()) return;
-    size = LoadPicture(t, line);
-    names.emplace_back(line);
-  });
-  StopAnime(node);
-  if (!append) node.frames.clear();
-  for (auto& n : names) node.frames.push_back(std::move(n));
-  if (!names.empty()) {
-    node.w = size.w;
-    node.h = size.h;
-  }
-  StartAnime(t, node);
-  Changed(t, node);
-}
 
 // ---- keyboard shortcuts ----
 
@@ -900,6 +702,7 @@ void WriteSelectedText(TTamaBase& t, TObjNode& node, const std::string& text) {
     int a = Boundary(node.text, node.selStart);
     int b = Boundary(node.text, static_cast<int64_t>(a) + std::max(node.selLength, 0));
     std::string content = node.text.substr(0, a) + text + node.text.substr(b);
+    if (node.kind == kRichEdit) ReplaceRichText(node, a, b, text);
     bool changed = content != node.text;
     node.text = std::move(content);
     node.selStart = a + static_cast<int>(text.size());
@@ -928,7 +731,7 @@ void WriteVisible(TTamaBase& t, TObjNode& node, bool visible) {
   node.visible = visible;
   if (node.kind == kAnime) {
     if (!visible)
-      StopAnime(node);
+      StopAnime(t, node);
     else if (node.buttonMode != 2)
       StartAnime(t, node);
   }
@@ -1291,7 +1094,7 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
     }
     case kPropRepeat:
       if (kind != kAnime) break;
-      node.repeat = IntOr(text, 0);
+      node.repeat = node.repeatWritten = IntOr(text, 0);
       Changed(t, node);
       return;
     case kPropSound:
@@ -1334,9 +1137,7 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
     }
     case kPropUrl:
       if (kind != kBrowser) break;
-      node.url = text;
-      node.history.push_back(text);
-      Changed(t, node);
+      Navigate(t, node, text);
       return;
     case kPropStyle: {
       if (kind != kForm) break;

@@ -68,6 +68,7 @@ const TVerb kVerbs[] = {
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"dump", 1, 1},   {"busy", 1, -1},
     {"shot", 1, 1},
+    {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -444,6 +445,18 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     return done(UserResize(t, number, a, b));
   }
   if (verb == "close") return done(UserClose(t, number));
+  if (verb == "enter" || verb == "leave") return done(UserEnter(t, number, verb == "enter"));
+  if (verb == "sort") {
+    int col = 0;
+    if (!ReadInt(step.args[1], col)) return Fail(t, step, "sort needs a column number");
+    return done(UserSortColumn(t, number, col), "column " + step.args[1]);
+  }
+  if (verb == "track") {
+    int v[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i)
+      if (!ReadInt(step.args[1 + i], v[i])) return Fail(t, step, "track needs X Y W H");
+    return done(UserTrack(t, number, v[0], v[1], v[2], v[3]));
+  }
   Fail(t, step, "unknown step \"" + verb + "\"");
 }
 

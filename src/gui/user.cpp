@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "gui/mainwindow.h"
+#include "gui/widgets.h"
 
 namespace tama::gui {
 
@@ -64,6 +65,7 @@ TUser UserType(TTamaBase& t, int number, std::string text) {
   TObjNode* node = Gui(t).Find(number);
   if (!node || !IsTextKind(node->kind)) return TUser::kCannot;
   node->text = std::move(text);
+  node->runs.clear();  // typed text takes the box's own font
   node->selStart = static_cast<int>(node->text.size());
   node->selLength = 0;
   Changed(t, *node);
@@ -96,8 +98,15 @@ TUser UserMouse(TTamaBase& t, int number, int slot, int x, int y, unsigned modif
   args.mouseX = x;
   args.mouseY = y;
   args.modifiers = modifiers;
-  // an アニメ raises its click with the left button's press
-  if (node->kind == kAnime && slot == kSlotMouseDown && (modifiers & kModLeft)) Raise(t, number, kSlotClick, args);
+  // an アニメ shows its pressed frame while the left button is down
+  if (node->kind == kAnime && (modifiers & kModLeft) && slot == kSlotMouseDown) {
+    AnimeMouseDown(t, *node, args);
+    return TUser::kDone;
+  }
+  if (node->kind == kAnime && (modifiers & kModLeft) && slot == kSlotMouseUp) {
+    AnimeMouseUp(t, *node, args);
+    return TUser::kDone;
+  }
   Raise(t, number, slot, args);
   return TUser::kDone;
 }
@@ -140,6 +149,7 @@ TUser UserPage(TTamaBase& t, int number, int page) {
   TObjNode* node = Gui(t).Find(number);
   if (!node || node->kind != kTabPage) return TUser::kCannot;
   if (page < 0 || page >= static_cast<int>(node->pages.size())) return TUser::kOutOfRange;
+  if (!PageEnabled(*node, page)) return TUser::kCannot;  // a disabled tab takes no click
   node->activePage = page;
   Changed(t, *node);
   Raise(t, number, kSlotChange);
@@ -218,6 +228,31 @@ TUser UserClose(TTamaBase& t, int number) {
   TObjNode* node = Gui(t).Find(number);
   if (!node || node->kind != kForm) return TUser::kCannot;
   CloseRequested(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserEnter(TTamaBase& t, int number, bool enter) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kAnime) return TUser::kCannot;
+  if (enter)
+    AnimeMouseEnter(t, *node);
+  else
+    AnimeMouseLeave(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserSortColumn(TTamaBase& t, int number, int col) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kGrid) return TUser::kCannot;
+  if (col < 0 || col >= GridCols(*node)) return TUser::kOutOfRange;
+  SortGridByHeader(t, *node, col);
+  return TUser::kDone;
+}
+
+TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kTrack) return TUser::kCannot;
+  TrackChanged(t, *node, x, y, w, h);
   return TUser::kDone;
 }
 

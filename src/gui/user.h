@@ -48,5 +48,11 @@ TUser UserResize(TTamaBase& t, int number, int width, int height);
 TUser UserMoveWindow(TTamaBase& t, int number, int x, int y);
 // The close box of a window.
 TUser UserClose(TTamaBase& t, int number);
+// The mouse entering or leaving an アニメ (its hover mode).
+TUser UserEnter(TTamaBase& t, int number, bool enter);
+// A click on header cell `col` of a グリッド (sorting when its ソート is on).
+TUser UserSortColumn(TTamaBase& t, int number, int col);
+// A トラック moved or resized by the user.
+TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h);
 
 }  // namespace tama::gui

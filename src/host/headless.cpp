@@ -55,6 +55,7 @@ const char* Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 THost::TSecurityAnswer THeadlessHost::AskSecurity(std::string_view message, std::string_view unanswered) {
   std::fflush(stdout);
+  if (TSecurityAnswer scripted; scriptedSecurity && scriptedSecurity(scripted)) return scripted;
   if (!isatty(STDIN_FILENO)) {
     WriteText(stderr, unanswered);
     std::fputc('\n', stderr);
@@ -114,11 +115,18 @@ TEventLoop::TTimerId THeadlessLoop::AddTimer(int64_t delayMs, TCallback callback
   return id;
 }
 
+TEventLoop::TTimerId THeadlessLoop::AddBackgroundTimer(int64_t delayMs, TCallback callback) {
+  const TTimerId id = AddTimer(delayMs, std::move(callback));
+  background_.insert(id);
+  return id;
+}
+
 bool THeadlessLoop::CancelTimer(TTimerId id) {
   auto it = timerDue_.find(id);
   if (it == timerDue_.end()) return false;
   timers_.erase({it->second, id});
   timerDue_.erase(it);
+  background_.erase(id);
   return true;
 }
 
@@ -153,6 +161,7 @@ bool THeadlessLoop::RunDueTimers() {
     if (it == timers_.end() || it->first.first > now) break;
     TCallback cb = std::move(it->second);
     timerDue_.erase(it->first.second);
+    background_.erase(it->first.second);
     timers_.erase(it);
     ran = true;
     if (cb) cb();
@@ -230,7 +239,8 @@ bool THeadlessLoop::WaitUntil(int64_t deadline) {
 }
 
 void THeadlessLoop::Run() {
-  while (!quit_ && WaitUntil(-1)) {
+  // background timers alone keep nothing running
+  while (!quit_ && CanHappen() && WaitUntil(-1)) {
   }
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/host.h"
 
@@ -28,6 +30,7 @@ class THeadlessLoop : public TEventLoop {
   void Post(TCallback callback) override;
   TTimerId AddTimer(int64_t delayMs, TCallback callback) override;
   bool CancelTimer(TTimerId id) override;
+  TTimerId AddBackgroundTimer(int64_t delayMs, TCallback callback) override;
   TWatchId Watch(int fd, unsigned events, TWatchCallback callback) override;
   bool Unwatch(TWatchId id) override;
   void ProcessPending() override;
@@ -35,7 +38,9 @@ class THeadlessLoop : public TEventLoop {
   void Run() override;
   void Quit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
-  bool CanHappen() const override { return !posted_.empty() || !timers_.empty() || !watches_.empty(); }
+  bool CanHappen() const override {
+    return !posted_.empty() || timers_.size() > background_.size() || !watches_.empty();
+  }
 
  private:
   bool RunPosted();
@@ -56,6 +61,7 @@ class THeadlessLoop : public TEventLoop {
   std::deque<TCallback> posted_;
   std::map<std::pair<int64_t, TTimerId>, TCallback> timers_;  // by due time, then by age
   std::unordered_map<TTimerId, int64_t> timerDue_;
+  std::unordered_set<TTimerId> background_;  // the armed background timers
   std::map<TWatchId, TWatch> watches_;
 };
 
@@ -69,6 +75,9 @@ class THeadlessHost : public THost {
   // otherwise the `unanswered` line goes to standard error and the question
   // counts as closed.
   TSecurityAnswer AskSecurity(std::string_view message, std::string_view unanswered) override;
+  // Asked before the terminal: the scripted events' answer (true when the
+  // next step answered the question).
+  std::function<bool(TSecurityAnswer&)> scriptedSecurity;
   // The line of a dialog no one can answer goes to standard error.
   void Unanswered(std::string_view line) override;
   // Warnings go to standard error, after their caption.

@@ -16,6 +16,7 @@
 #include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
+#include "gui/dialogs.h"
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
 #include "gui/script.h"
@@ -426,6 +427,7 @@ int Main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
+    host.scriptedSecurity = [&tama](THost::TSecurityAnswer& a) { return gui::ScriptedSecurityAnswer(tama, a); };
   }
 
   // the first run

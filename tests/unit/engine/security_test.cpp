@@ -218,5 +218,22 @@ TEST_F(Security, LevelFromSecurityIni) {
   EXPECT_EQ(SecurityLevelOfValue("Ｈigh"), 1);
 }
 
+TEST(SecurityIni, SectionNamesCompareByCharacter) {
+  // ゾ is 83 5D in Shift-JIS: its second byte is "]"
+  char dir[] = "/tmp/secini_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/security.ini";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "[/p/ゾウ.tmk]\r\nsecurity=low\r\n[/p/other.tmk]\r\nsecurity=high\r\n";
+  }
+  std::string value;
+  EXPECT_TRUE(ReadIniValue(file, "/p/ゾウ.tmk", "security", value));
+  EXPECT_EQ(value, "low");
+  EXPECT_FALSE(ReadIniValue(file, "/p/ゾ", "security", value));
+  unlink(file.c_str());
+  rmdir(dir);
+}
+
 }  // namespace
 }  // namespace tama

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,31 @@ TEST(HeadlessLoop, NothingToWaitForEndsTheLoopAtOnce) {
   // with a deadline the wait lasts until it
   EXPECT_FALSE(loop.WaitUntil(250));
   EXPECT_EQ(loop.Now(), 250);
+}
+
+TEST(HeadlessLoop, BackgroundTimersRunButKeepNothingAlive) {
+  THeadlessLoop loop(TClock::kVirtual);
+  std::string order;
+  // a background timer that re-arms itself for ever, as animation frames do
+  std::function<void()> frame = [&] {
+    order += 'f';
+    loop.AddBackgroundTimer(10, frame);
+  };
+  loop.AddBackgroundTimer(10, frame);
+  EXPECT_FALSE(loop.CanHappen());
+  loop.Run();
+  EXPECT_EQ(order, "");
+  // while an ordinary timer is armed the background ones run beside it
+  loop.AddTimer(35, [&] { order += 'T'; });
+  EXPECT_TRUE(loop.CanHappen());
+  loop.Run();
+  EXPECT_EQ(order, "fffT");
+  EXPECT_FALSE(loop.CanHappen());
+  // a cancelled background timer is forgotten
+  TEventLoop::TTimerId id = loop.AddBackgroundTimer(5, [&] { order += 'x'; });
+  EXPECT_TRUE(loop.CancelTimer(id));
+  loop.AddTimer(100, [] {});
+  EXPECT_TRUE(loop.CanHappen());
 }
 
 TEST(HeadlessLoop, WaitUntilReturnsAfterSomethingRanOrAtTheDeadline) {
