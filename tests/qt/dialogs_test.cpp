@@ -216,4 +216,32 @@ TEST_F(DialogsTest, SecurityQuestionAndErrorDialogButtons) {
   EXPECT_EQ(dialogs_->ErrorDialog(S("[エラー] x"), false, nullptr), THost::TErrorAnswer::kStop);
 }
 
+TEST_F(DialogsTest, ProgressStopButtonRunsTheStopAction) {
+  auto find = [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QStringLiteral("frmProg") && w->isVisible()) return w;
+    return static_cast<QWidget*>(nullptr);
+  };
+  TProgress p;
+  p.open = true;
+  p.message = S("受信中");
+  p.position = 30;
+  int stopped = 0;
+  dialogs_->Progress(p);
+  QWidget* form = find();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->size(), QSize(318, 47));
+  EXPECT_EQ(form->windowTitle().toStdString(), "進行度表示");
+  auto* stop = Child<QPushButton>(*form, "btnStop");
+  EXPECT_FALSE(stop->isEnabled());  // no stop action
+  p.stopAction = [&stopped] { ++stopped; };
+  dialogs_->Progress(p);
+  EXPECT_TRUE(stop->isEnabled());
+  stop->click();
+  EXPECT_EQ(stopped, 1);
+  p.open = false;
+  dialogs_->Progress(p);
+  EXPECT_EQ(find(), nullptr);
+}
+
 }  // namespace
