@@ -225,7 +225,7 @@ class TDialogWindows : public gui::IDialogWindows {
     }
     if (!progress_) {
       progress_ = std::make_unique<QDialog>();
-      Form(*progress_, Owner(), "frmProg", QString::fromUtf16(u"進行度表示"));
+      Form(*progress_, nullptr, "frmProg", QString::fromUtf16(u"進行度表示"));
       progress_->setModal(false);
       progress_->setFixedSize(318, 47);
       bar_ = new QProgressBar(progress_.get());
@@ -596,7 +596,7 @@ class TDialogWindows : public gui::IDialogWindows {
   TDialogAnswer Files(const TDialogRequest& r, const TDialogAnswer* scripted) {
     std::unique_ptr<QFileDialog>& slot =
         r.kind == TDialogKind::kOpenFile ? open_ : r.kind == TDialogKind::kSaveFile ? save_ : folder_;
-    if (!slot) slot = std::make_unique<QFileDialog>(Owner());
+    if (!slot) slot = std::make_unique<QFileDialog>();
     QFileDialog& d = *slot;
     d.setOption(QFileDialog::DontUseNativeDialog);
     d.setOption(QFileDialog::ReadOnly, false);
@@ -638,7 +638,7 @@ class TDialogWindows : public gui::IDialogWindows {
 
   // 色選択: the toolkit's colour dialog, black the first time.
   TDialogAnswer ColourDialog(const TDialogRequest& r, const TDialogAnswer* scripted) {
-    if (!colour_) colour_ = std::make_unique<QColorDialog>(Owner());
+    if (!colour_) colour_ = std::make_unique<QColorDialog>();
     QColorDialog& d = *colour_;
     d.setObjectName(QStringLiteral("dlgColour"));
     d.setOption(QColorDialog::DontUseNativeDialog);
@@ -654,7 +654,7 @@ class TDialogWindows : public gui::IDialogWindows {
 
   // フォント選択: no effects to choose.
   TDialogAnswer FontDialog(const TDialogRequest& r, const TDialogAnswer* scripted) {
-    if (!font_) font_ = std::make_unique<QFontDialog>(Owner());
+    if (!font_) font_ = std::make_unique<QFontDialog>();
     QFontDialog& d = *font_;
     d.setObjectName(QStringLiteral("dlgFont"));
     d.setOption(QFontDialog::DontUseNativeDialog);
@@ -675,6 +675,7 @@ class TDialogWindows : public gui::IDialogWindows {
   }
 
   std::function<QWidget*()> main_;
+  // kept between uses, so owned here rather than by 母艦 (whose window may go first)
   std::unique_ptr<QFileDialog> open_, save_, folder_;
   std::unique_ptr<QColorDialog> colour_;
   std::unique_ptr<QFontDialog> font_;
