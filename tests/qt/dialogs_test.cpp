@@ -6,7 +6,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -214,6 +219,67 @@ TEST_F(DialogsTest, SecurityQuestionAndErrorDialogButtons) {
   EXPECT_EQ(dialogs_->ErrorDialog(S("[エラー] x"), false, nullptr), THost::TErrorAnswer::kContinue);
   WhenOpen([](QWidget& d) { d.close(); });
   EXPECT_EQ(dialogs_->ErrorDialog(S("[エラー] x"), false, nullptr), THost::TErrorAnswer::kStop);
+}
+
+TEST_F(DialogsTest, FileDialogsSeveralFilesDefaultSuffixAndOverwritePrompt) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  for (const char* name : {"a.txt", "b.txt"}) {
+    QFile f(dir.filePath(QString::fromLatin1(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  TDialogRequest r = Request(TDialogKind::kOpenFile);
+  r.multiple = true;
+  r.folder = dir.path().toStdString();
+  r.filter = S("txt 形式(*.txt)|*.txt|全て(*.*)|*.*");
+  WhenOpen([](QWidget& d) {
+    auto& fd = static_cast<QFileDialog&>(d);
+    EXPECT_EQ(fd.nameFilters(), QStringList({QString::fromUtf8("txt 形式(*.txt) (*.txt)"), QString::fromUtf8("全て(*.*) (*.*)")}));
+    EXPECT_EQ(fd.fileMode(), QFileDialog::ExistingFiles);
+    fd.selectFile(QStringLiteral("\"a.txt\" \"b.txt\""));
+    QMetaObject::invokeMethod(&fd, "accept", Qt::QueuedConnection);
+  });
+  TDialogAnswer a = dialogs_->Show(r, nullptr);
+  ASSERT_TRUE(a.ok);
+  ASSERT_EQ(a.paths.size(), 2u);
+  EXPECT_EQ(a.paths[0], dir.filePath(QStringLiteral("a.txt")).toStdString());
+  EXPECT_EQ(a.paths[1], dir.filePath(QStringLiteral("b.txt")).toStdString());
+
+  // saving: the default suffix is added, and an existing file is asked about
+  r = Request(TDialogKind::kSaveFile);
+  r.folder = dir.path().toStdString();
+  r.filter = S("txt 形式(*.txt)|*.txt|全て(*.*)|*.*");
+  r.defaultExt = "txt";
+  bool asked = false;
+  WhenOpen([&asked](QWidget& d) {
+    auto& fd = static_cast<QFileDialog&>(d);
+    fd.selectFile(QStringLiteral("a"));
+    WhenOpen([&asked](QWidget& box) {
+      asked = qobject_cast<QMessageBox*>(&box) != nullptr;
+      if (asked) static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click();
+    });
+    QMetaObject::invokeMethod(&fd, "accept", Qt::QueuedConnection);
+  });
+  a = dialogs_->Show(r, nullptr);
+  EXPECT_TRUE(asked);
+  ASSERT_TRUE(a.ok);
+  EXPECT_EQ(a.text, dir.filePath(QStringLiteral("a.txt")).toStdString());
+}
+
+TEST_F(DialogsTest, ColourDialogCancelAndChoice) {
+  TDialogRequest r = Request(TDialogKind::kColour);
+  r.colour = 0x0080FF;  // orange as 0x00BBGGRR
+  WhenOpen([](QWidget& d) {
+    auto& cd = static_cast<QColorDialog&>(d);
+    EXPECT_EQ(cd.currentColor(), QColor(0xFF, 0x80, 0x00));
+    cd.setCurrentColor(QColor(0x10, 0x20, 0x30));
+    cd.accept();
+  });
+  TDialogAnswer a = dialogs_->Show(r, nullptr);
+  EXPECT_TRUE(a.ok);
+  EXPECT_EQ(a.colour, 0x302010);
+  WhenOpen([](QWidget& d) { static_cast<QDialog&>(d).reject(); });
+  EXPECT_FALSE(dialogs_->Show(r, nullptr).ok);
 }
 
 TEST_F(DialogsTest, ProgressStopButtonRunsTheStopAction) {
