@@ -42,6 +42,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "dialogs.h"
 #include "gui/window_system.h"
 #include "loop.h"
 #include "sjis/convert.h"
@@ -966,6 +967,7 @@ class TWindowSystem : public gui::IWindowSystem {
     // at the end of the process without Finish the toolkit may be half gone:
     // its objects are left to the process's end
     if (app_) {
+      (void)dialogs_.release();
       (void)view_.release();
       (void)loop_.release();
     }
@@ -1045,7 +1047,12 @@ class TWindowSystem : public gui::IWindowSystem {
     QMessageBox box(QMessageBox::NoIcon, Q(caption), QLines(text), QMessageBox::Ok, view_ ? view_->Main() : nullptr);
     box.exec();
   }
+  gui::IDialogWindows* Dialogs() override {
+    if (!dialogs_) dialogs_ = MakeDialogWindows([this]() -> QWidget* { return view_ ? view_->Main() : nullptr; });
+    return dialogs_.get();
+  }
   void Finish() override {
+    dialogs_.reset();
     view_.reset();
     loop_.reset();
     delete app_;
@@ -1056,6 +1063,7 @@ class TWindowSystem : public gui::IWindowSystem {
   QApplication* app_ = nullptr;
   std::unique_ptr<TQtLoop> loop_;
   std::unique_ptr<TView> view_;
+  std::unique_ptr<gui::IDialogWindows> dialogs_;
 };
 
 }  // namespace

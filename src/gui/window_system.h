@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/event_loop.h"
+#include "engine/host.h"
+#include "gui/dialogs.h"
 #include "gui/model.h"
 
 namespace tama::gui {
@@ -65,6 +67,24 @@ class IWindowView {
   virtual bool Shot(const std::string& file, std::string& error) = 0;
 };
 
+// The dialogs as windows. Each is modal and runs the toolkit's events while
+// it is open. `scripted`: the answer of the run's script, filled into the
+// dialog, which is then accepted at once (the answer returned is that one);
+// null: the dialog waits for the user.
+class IDialogWindows {
+ public:
+  virtual ~IDialogWindows() = default;
+  virtual TDialogAnswer Show(const TDialogRequest& request, const TDialogAnswer* scripted) = 0;
+  // The progress dialog as the state says (shown while `open`).
+  virtual void Progress(const TProgress& progress) = 0;
+  // The error dialog with the log (continue, debug, stop; the debug button
+  // only when `debugButton`).
+  virtual THost::TErrorAnswer ErrorDialog(const std::string& log, bool debugButton,
+                                          const THost::TErrorAnswer* scripted) = 0;
+  // The security question (はい, いいえ, 全てはい, 全ていいえ).
+  virtual THost::TSecurityAnswer Security(const std::string& message, const THost::TSecurityAnswer* scripted) = 0;
+};
+
 // The toolkit: its application object, its event loop, the view.
 class IWindowSystem {
  public:
@@ -79,6 +99,8 @@ class IWindowSystem {
   virtual IWindowView* MakeView(IViewSink* sink) = 0;
   // A message box (言う); texts Shift-JIS.
   virtual void Message(const std::string& text, const std::string& caption) = 0;
+  // The dialogs (valid after Start; null when the module has none).
+  virtual IDialogWindows* Dialogs() { return nullptr; }
   // The run has ended: the windows and the application object go.
   virtual void Finish() = 0;
 };

@@ -4,8 +4,10 @@
 #include <cstdlib>
 
 #include "engine/modules.h"
+#include "gui/dialogs.h"
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
+#include "gui/script.h"
 #include "gui/user.h"
 
 namespace tama::host {
@@ -56,6 +58,59 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   gui::IWindowView* view_ = nullptr;
 };
 
+// The dialogs shown as windows by the module: the script's answer filled in
+// and accepted, or the user's.
+class TWindowDialogs : public gui::TDialogView {
+ public:
+  TWindowDialogs(gui::IDialogWindows& windows) : windows_(windows) {}
+
+  gui::TDialogAnswer Show(TTamaBase& t, const gui::TDialogRequest& r) override {
+    if (r.kind == gui::TDialogKind::kMessage) {
+      t.host.Message(r.message, r.caption);
+      return gui::ClosedAnswer(r);
+    }
+    gui::TDialogAnswer a;
+    switch (gui::TakeScriptAnswer(t, r, a)) {
+      case gui::TScriptAnswer::kTaken: return windows_.Show(r, &a);
+      case gui::TScriptAnswer::kFailed: return a;
+      case gui::TScriptAnswer::kNone: break;
+    }
+    a = windows_.Show(r, nullptr);
+    // the user's paths as the dialogs give them back: full, with "/"
+    for (std::string& p : a.paths) {
+      p = gui::FullName(p);
+      if (r.kind == gui::TDialogKind::kFolder && !p.empty() && p.back() != '/') p += '/';
+    }
+    if (!a.paths.empty()) a.text = a.paths.front();
+    return a;
+  }
+  void ProgressChanged(TTamaBase& t) override { windows_.Progress(gui::Dialogs(t).progress); }
+
+ private:
+  gui::IDialogWindows& windows_;
+};
+
+// The error dialog's answer from the script: `answer continue|debug|stop`
+// (or `cancel`, the close box: stop). False when the next step answers no
+// dialog.
+bool ScriptedErrorAnswer(TTamaBase& t, THost::TErrorAnswer& answer) {
+  gui::TScript* script = gui::ScriptOf(t);
+  if (!script || script->failed) return false;
+  const gui::TStep* step = script->TakeDialogStep(t);
+  if (!step) return false;
+  answer = THost::TErrorAnswer::kStop;
+  if (step->verb == "cancel") return true;
+  const std::string word = step->verb == "answer" && step->args.size() == 1 ? step->args[0] : std::string();
+  if (word == "continue") {
+    answer = THost::TErrorAnswer::kContinue;
+  } else if (word == "debug") {
+    answer = THost::TErrorAnswer::kDebug;
+  } else if (word != "stop") {
+    script->Fail(t, *step, "the error dialog takes answer continue, debug or stop");
+  }
+  return true;
+}
+
 }  // namespace
 
 bool WantsWindow(TMode mode) {
@@ -74,16 +129,48 @@ void TWindowHost::Message(std::string_view text, std::string_view caption) {
   // the line reaches standard output as without a window; with scripted
   // events the box counts as acknowledged at once
   THeadlessHost::Message(text, caption);
-  if (interactive_) {
-    std::fflush(stdout);
+  std::fflush(stdout);
+  if (gui::IDialogWindows* dialogs = ws_.Dialogs()) {
+    gui::TDialogRequest r;
+    r.kind = gui::TDialogKind::kMessage;
+    r.command = "言う";
+    r.message = std::string(text);
+    r.caption = std::string(caption);
+    if (tama_) r.font = gui::DrawingFont(*tama_);
+    const gui::TDialogAnswer ack = gui::ClosedAnswer(r);
+    dialogs->Show(r, interactive_ ? nullptr : &ack);
+  } else if (interactive_) {
     ws_.Message(std::string(text), std::string(caption));
   }
+}
+
+THost::TErrorAnswer TWindowHost::ShowErrorDialog(const std::string& log) {
+  // the log reaches standard error as without a window
+  const TErrorAnswer headless = THeadlessHost::ShowErrorDialog(log);
+  gui::IDialogWindows* dialogs = ws_.Dialogs();
+  if (!dialogs || !tama_) return headless;
+  TErrorAnswer scripted;
+  if (ScriptedErrorAnswer(*tama_, scripted)) return dialogs->ErrorDialog(log, tama_->debugFlag, &scripted);
+  if (interactive_) return dialogs->ErrorDialog(log, tama_->debugFlag, nullptr);
+  return headless;
+}
+
+THost::TSecurityAnswer TWindowHost::AskSecurity(std::string_view message, std::string_view unanswered) {
+  gui::IDialogWindows* dialogs = ws_.Dialogs();
+  if (!dialogs) return THeadlessHost::AskSecurity(message, unanswered);
+  std::fflush(stdout);
+  if (TSecurityAnswer scripted; scriptedSecurity && scriptedSecurity(scripted))
+    return dialogs->Security(std::string(message), &scripted);
+  if (interactive_) return dialogs->Security(std::string(message), nullptr);
+  return THeadlessHost::AskSecurity(message, unanswered);
 }
 
 void TWindowHost::Attach(TTamaBase& t) {
   auto view = std::make_unique<TWindowView>(t, ws_);
   view_ = view->Module();
   gui::Gui(t).view = std::move(view);
+  tama_ = &t;
+  if (gui::IDialogWindows* dialogs = ws_.Dialogs()) gui::Dialogs(t).view = std::make_shared<TWindowDialogs>(*dialogs);
 }
 
 gui::IWindowSystem* StartWindowSystem(bool interactive, std::string& error) {

@@ -28,6 +28,11 @@ class TWindowHost : public THeadlessHost {
 
   void Display(std::string_view text) override;
   void Message(std::string_view text, std::string_view caption) override;
+  // With the window the error dialog and the security question are real
+  // dialogs: answered by the script's step when there is one, by the user
+  // when the run has no script, else as without a window.
+  TErrorAnswer ShowErrorDialog(const std::string& log) override;
+  TSecurityAnswer AskSecurity(std::string_view message, std::string_view unanswered) override;
   bool Headless() const override { return false; }
   TEventLoop* Loop() override { return ws_.Loop(); }
 
@@ -38,6 +43,7 @@ class TWindowHost : public THeadlessHost {
   gui::IWindowSystem& ws_;
   bool interactive_;
   gui::IWindowView* view_ = nullptr;
+  TTamaBase* tama_ = nullptr;
 };
 
 // Loads the qt module and starts it; null with the reason when no window can

@@ -1,0 +1,16 @@
+// The run-time's dialogs as toolkit windows: its own forms (message, line
+// input, list choice, button choice, memo, progress, the error dialog) laid
+// out by their fixed arithmetic, and the toolkit's common dialogs.
+#pragma once
+#include <QWidget>
+#include <functional>
+
+#include "gui/window_system.h"
+
+namespace tama::qt {
+
+// The dialogs, owned by the caller; `mainWindow` gives 母艦's widget (the
+// owner of the dialogs and the width the button dialog reads), or null.
+std::unique_ptr<gui::IDialogWindows> MakeDialogWindows(std::function<QWidget*()> mainWindow);
+
+}  // namespace tama::qt
