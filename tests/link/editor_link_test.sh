@@ -28,7 +28,7 @@ check "two lines" ack "$(send tk1 command $'line\r\ntamapad')"
 check "another topic" nak "$(send tk1 other line)"
 check "pause" ack "$(send tk1 command pause)"
 # a live service is never taken over
-(cd "$work" && "$bin" --headless --service tk1 wait.tmk >"$work/out2" 2>"$work/err2" </dev/null) &
+(cd "$work" && exec "$bin" --headless --service tk1 wait.tmk >"$work/out2" 2>"$work/err2" </dev/null) &
 second=$!
 for _ in $(seq 100); do [ -s "$work/err2" ] && break; sleep 0.1; done
 check "second run refused" "tamakazu: $folder/tk1.sock: the service is in use" "$(head -1 "$work/err2")"
