@@ -142,10 +142,10 @@ void Usage() {
 struct TOwnOptions {
   bool normalize = false;     // --normalize FILE: print the canonical text
   std::string normalizeFile;
+  std::string service;        // --service NAME: the editor link's service
   std::string eventsFile;     // --events FILE: scripted user events
   std::string eventsName;     // ... as it was given, for messages
   std::string dumpFile;       // --dump-model FILE: the objects at the end
-  std::string service;        // --service NAME: the editor link's service
 };
 
 // --send: one request to a running service; the reply is printed ("ack" or
