@@ -25,16 +25,19 @@ class Ipc : public ::testing::Test {
     base_ = tmpl;
     if (const char* old = std::getenv("TMPDIR")) oldTmp_ = old, hadTmp_ = true;
     setenv("TMPDIR", base_.c_str(), 1);
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) oldXdg_ = old, hadXdg_ = true;
     unsetenv("XDG_RUNTIME_DIR");
   }
   void TearDown() override {
     if (hadTmp_) setenv("TMPDIR", oldTmp_.c_str(), 1);
     else unsetenv("TMPDIR");
+    if (hadXdg_) setenv("XDG_RUNTIME_DIR", oldXdg_.c_str(), 1);
     std::string cmd = "rm -rf '" + base_ + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
   std::string base_, oldTmp_;
-  bool hadTmp_ = false;
+  std::string oldXdg_;
+  bool hadTmp_ = false, hadXdg_ = false;
 };
 
 TEST_F(Ipc, FolderIsPrivate) {
