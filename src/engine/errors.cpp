@@ -107,7 +107,9 @@ void TTamaBase::ErrorStep(const std::exception& e) {
     errorShown = true;
     switch (host.ShowErrorDialog(errorLog.Text())) {
       case THost::TErrorAnswer::kContinue:
+        return;
       case THost::TErrorAnswer::kDebug:
+        if (debugDialog && debugDialog(*this)) CloseRun();
         return;
       case THost::TErrorAnswer::kStop:
         stopFlag = true;

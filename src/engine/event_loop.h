@@ -42,6 +42,12 @@ class TEventLoop {
   // gets the events that are ready, each time they are, until Unwatch.
   virtual TWatchId Watch(int fd, unsigned events, TWatchCallback callback) = 0;
   virtual bool Unwatch(TWatchId id) = 0;
+  // A watch that keeps nothing alive, as a background timer (a server the
+  // run answers on while it runs). A loop without the distinction treats it
+  // as any watch.
+  virtual TWatchId WatchBackground(int fd, unsigned events, TWatchCallback callback) {
+    return Watch(fd, events, std::move(callback));
+  }
 
   // Runs what is ready now without waiting: the posted callbacks, the timers
   // that are due and the descriptors that are ready.
@@ -58,7 +64,7 @@ class TEventLoop {
   virtual bool QuitRequested() const = 0;
 
   // Something can still happen: a callback is posted, a timer other than a
-  // background one armed or a descriptor watched.
+  // background one armed or a descriptor watched other than in the background.
   virtual bool CanHappen() const = 0;
 };
 

@@ -30,6 +30,8 @@ void TTamaBase::LineBreakStep(const char*& p, bool executePending) {
   currentRow = row;
   if (continued || !executePending) return;
   ExecutePending();
+  // a line stop: after the sentence that ended at this line break has run
+  if (lineStop && debugDialog && cur && !stopFlag && debugDialog(*this)) CloseRun();
 }
 
 // The continuation of an item after "&": each further literal (as its value in

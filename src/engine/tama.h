@@ -270,6 +270,10 @@ class TTamaBase {
   TValue (*readObjectValue)(TTamaBase& t, THashNode& object) = nullptr;
   bool (*invokeObjectEvent)(TTamaBase& t, std::string_view object, std::string_view event) = nullptr;
   void (*resetObjects)(TTamaBase& t) = nullptr;
+  // The debug dialog (gui/debug.h): shown at a line stop and from the error
+  // dialog's debug button; true when it was left with its stop button, and
+  // the run is then closed. Without it nothing is shown.
+  bool (*debugDialog)(TTamaBase& t) = nullptr;
   // the objects of the user interface (gui/model.h; made on first use)
   std::shared_ptr<gui::TGuiState> gui;
 

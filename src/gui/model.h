@@ -256,6 +256,7 @@ class TView {
 
 class TScript;        // gui/script.h
 struct TDialogState;  // gui/dialogs.h
+struct TDebugState;   // gui/debug.h
 
 // The state of the user interface of one interpreter.
 struct TGuiState {
@@ -301,6 +302,8 @@ struct TGuiState {
   std::shared_ptr<TScript> script;
   // the dialogs' view and what they keep between uses (made on first use)
   std::shared_ptr<TDialogState> dialogs;
+  // the debug dialog's filters and ログる's entries (gui/debug.h; made on first use)
+  std::shared_ptr<TDebugState> debug;
 
   TObjNode* Find(int number) {
     return number >= 0 && number < static_cast<int>(objects.size()) ? objects[number].get() : nullptr;

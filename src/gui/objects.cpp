@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/system_words.h"
+#include "gui/debug.h"
 #include "gui/properties.h"
 #include "gui/readers.h"
 #include "support/number.h"
@@ -273,6 +274,7 @@ void Install(TTamaBase& t) {
   t.readObjectValue = HookReadValue;
   t.invokeObjectEvent = HookInvokeEvent;
   t.resetObjects = ResetObjects;
+  InstallDebugHook(t);
 }
 
 void ResetObjects(TTamaBase& t) {

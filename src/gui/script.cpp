@@ -66,7 +66,7 @@ const TVerb kVerbs[] = {
     {"check", 2, 2},   {"scroll", 2, 2},   {"page", 2, 2},   {"tree", 2, 2},   {"cell", 2, 3},
     {"menu", 1, 1},    {"mouse", 4, 6},    {"down", 3, 5},   {"up", 3, 5},     {"move", 3, 4},
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
-    {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"dump", 1, 1},   {"busy", 1, -1},
+    {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"debug", 1, 1}, {"dump", 1, 1},   {"busy", 1, -1},
     {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
     {"shot", 1, 1},
 };
@@ -262,7 +262,7 @@ const TStep* TScript::TakeDialogStep(TTamaBase& t) {
   while (!Done() && !failed && steps_[next_].verb == "busy") DeliverNext(t, true);
   if (Done() || failed) return nullptr;
   const std::string& verb = steps_[next_].verb;
-  if (verb != "answer" && verb != "choose" && verb != "cancel") return nullptr;
+  if (verb != "answer" && verb != "choose" && verb != "cancel" && verb != "debug") return nullptr;
   taken_ = steps_[next_++];
   return &taken_;
 }
@@ -299,7 +299,7 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     if (TEventLoop* loop = t.host.Loop()) resumeAt = loop->Now() + ms;
     return;
   }
-  if (verb == "answer" || verb == "choose" || verb == "cancel") return Fail(t, step, "no dialog is open to take \"" + verb + "\"");
+  if (verb == "answer" || verb == "choose" || verb == "cancel" || verb == "debug") return Fail(t, step, "no dialog is open to take \"" + verb + "\"");
   if (verb == "dump") {
     std::ofstream out(step.args[0], std::ios::binary);
     if (!out) return Fail(t, step, "cannot write " + step.args[0]);

@@ -136,7 +136,16 @@ TEventLoop::TWatchId THeadlessLoop::Watch(int fd, unsigned events, TWatchCallbac
   return id;
 }
 
-bool THeadlessLoop::Unwatch(TWatchId id) { return watches_.erase(id) > 0; }
+bool THeadlessLoop::Unwatch(TWatchId id) {
+  backgroundWatches_.erase(id);
+  return watches_.erase(id) > 0;
+}
+
+TEventLoop::TWatchId THeadlessLoop::WatchBackground(int fd, unsigned events, TWatchCallback callback) {
+  const TWatchId id = Watch(fd, events, std::move(callback));
+  backgroundWatches_.insert(id);
+  return id;
+}
 
 // Runs the callbacks posted before this turn; those they post wait for the next.
 bool THeadlessLoop::RunPosted() {
@@ -225,7 +234,8 @@ bool THeadlessLoop::WaitUntil(int64_t deadline) {
     int64_t wait = -1;
     if (!timers_.empty()) wait = timers_.begin()->first.first - now;
     if (deadline >= 0 && (wait < 0 || deadline - now < wait)) wait = deadline - now;
-    if (wait < 0 && watches_.empty()) return false;  // nothing can happen any more
+    // nothing can happen any more (a background watch alone never makes the run wait)
+    if (wait < 0 && watches_.size() <= backgroundWatches_.size()) return false;
     if (wait < 0) wait = -1;
     if (wait > INT_MAX) wait = INT_MAX;
     if (virtual_) {

@@ -33,13 +33,15 @@ class THeadlessLoop : public TEventLoop {
   TTimerId AddBackgroundTimer(int64_t delayMs, TCallback callback) override;
   TWatchId Watch(int fd, unsigned events, TWatchCallback callback) override;
   bool Unwatch(TWatchId id) override;
+  TWatchId WatchBackground(int fd, unsigned events, TWatchCallback callback) override;
   void ProcessPending() override;
   bool WaitUntil(int64_t deadline) override;
   void Run() override;
   void Quit() override { quit_ = true; }
   bool QuitRequested() const override { return quit_; }
   bool CanHappen() const override {
-    return !posted_.empty() || timers_.size() > background_.size() || !watches_.empty();
+    return !posted_.empty() || timers_.size() > background_.size() ||
+           watches_.size() > backgroundWatches_.size();
   }
 
  private:
@@ -63,6 +65,7 @@ class THeadlessLoop : public TEventLoop {
   std::unordered_map<TTimerId, int64_t> timerDue_;
   std::unordered_set<TTimerId> background_;  // the armed background timers
   std::map<TWatchId, TWatch> watches_;
+  std::unordered_set<TWatchId> backgroundWatches_;
 };
 
 class THeadlessHost : public THost {

@@ -17,6 +17,7 @@
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "gui/dialogs.h"
+#include "gui/editor_link.h"
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
 #include "gui/script.h"
@@ -25,6 +26,7 @@
 #include "host/window.h"
 #include "sjis/convert.h"
 #include "support/fmix.h"
+#include "support/ipc.h"
 #include "support/path.h"
 
 namespace tama::host {
@@ -130,6 +132,8 @@ void Usage() {
       "  --window             run with the window (the default where a display exists)\n"
       "  --normalize FILE     print the canonical text of a program\n"
       "  --events FILE        deliver the scripted user events of FILE whenever the program waits\n"
+      "  --service NAME       serve the editor link's requests under the service NAME\n"
+      "  --send SERVICE TOPIC DATA  send one request to a running service and print its reply\n"
       "  --dump-model FILE    write every object of the user interface to FILE (JSON) at the end\n"
       "  --pack PROGRAM -o OUTPUT [FILES...]\n"
       "                       make OUTPUT: this run-time with PROGRAM and FILES packed into it\n"
@@ -141,11 +145,25 @@ void Usage() {
 struct TOwnOptions {
   bool normalize = false;     // --normalize FILE: print the canonical text
   std::string normalizeFile;
+  std::string service;        // --service NAME: the editor link's service
   std::string eventsFile;     // --events FILE: scripted user events
   std::string eventsName;     // ... as it was given, for messages
   std::string dumpFile;       // --dump-model FILE: the objects at the end
   TMode mode = TMode::kAuto;  // --headless, --window
 };
+
+// --send: one request to a running service; the reply is printed ("ack" or
+// "nak"), status 1 when no service answered.
+int SendRequest(const std::string& service, const std::string& topic, const std::string& data) {
+  std::string error;
+  const int r = ipc::Send(service, topic, ToSjis(data), 30000, error);
+  if (r < 0) {
+    std::fprintf(stderr, "tamakazu: %s: %s\n", service.c_str(), error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", r ? "ack" : "nak");
+  return 0;
+}
 
 // Takes the run-time's own options out of the command line; args receives the
 // run-time's path and the other arguments. Returns the exit status when an
@@ -175,6 +193,21 @@ int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOp
       if (a == "--normalize") {
         own.normalize = true;
         if (i + 1 < argc) own.normalizeFile = argv[++i];
+        continue;
+      }
+      if (a == "--send") {
+        if (i + 3 >= argc) {
+          std::fprintf(stderr, "tamakazu: --send needs a service, a topic and the data\n");
+          return 2;
+        }
+        return SendRequest(argv[i + 1], argv[i + 2], argv[i + 3]);
+      }
+      if (a == "--service") {
+        if (i + 1 >= argc) {
+          std::fprintf(stderr, "tamakazu: --service needs a name\n");
+          return 2;
+        }
+        own.service = argv[++i];
         continue;
       }
       if (a == "--events" || a == "--dump-model") {
@@ -430,6 +463,11 @@ int Main(int argc, char** argv) {
     host.scriptedSecurity = [&tama](THost::TSecurityAnswer& a) { return gui::ScriptedSecurityAnswer(tama, a); };
   }
 
+  if (!own.service.empty()) {
+    std::string error;
+    if (!gui::StartEditorLink(tama, own.service, error)) std::fprintf(stderr, "tamakazu: %s\n", error.c_str());
+  }
+
   // the first run
   int status = RunMain(tama, families);
   std::fflush(stdout);
@@ -439,6 +477,7 @@ int Main(int argc, char** argv) {
     out << gui::DumpModel(tama);
   }
   if (host.errorReported) status = 1;
+  gui::StopEditorLink(tama);
   return status;
 }
 
