@@ -40,11 +40,11 @@ run: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tamakazu --window --events examples/form.ev examples/form.tmk
 
 test: build build-asan
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 300 -j $(JOBS)
 
 test-fast: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j $(JOBS)
 
 # The fuzz driver under AddressSanitizer+UBSan, seeded with the program tests;
 # findings (inputs and their reports) go to $(ASAN_BUILD)/fuzz-findings.

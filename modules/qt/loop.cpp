@@ -67,7 +67,14 @@ TEventLoop::TWatchId TQtLoop::Watch(int fd, unsigned events, TWatchCallback call
   return id;
 }
 
+TEventLoop::TWatchId TQtLoop::WatchBackground(int fd, unsigned events, TWatchCallback callback) {
+  const TWatchId id = Watch(fd, events, std::move(callback));
+  backgroundWatches_.insert(id);
+  return id;
+}
+
 bool TQtLoop::Unwatch(TWatchId id) {
+  backgroundWatches_.erase(id);
   auto it = watches_.find(id);
   if (it == watches_.end()) return false;
   if (it->second->read) it->second->read->setEnabled(false);

@@ -26,6 +26,7 @@ class TQtLoop : public TEventLoop {
   TTimerId AddBackgroundTimer(int64_t delayMs, TCallback callback) override;
   bool CancelTimer(TTimerId id) override;
   TWatchId Watch(int fd, unsigned events, TWatchCallback callback) override;
+  TWatchId WatchBackground(int fd, unsigned events, TWatchCallback callback) override;
   bool Unwatch(TWatchId id) override;
   void ProcessPending() override;
   bool WaitUntil(int64_t deadline) override;
@@ -34,8 +35,8 @@ class TQtLoop : public TEventLoop {
   bool QuitRequested() const override { return quit_; }
   bool CanHappen() const override {
     // background timers alone keep nothing running
-    return !posted_.empty() || timers_.size() > background_.size() || !watches_.empty() ||
-           (interactive && windowOpen);
+    return !posted_.empty() || timers_.size() > background_.size() ||
+           watches_.size() > backgroundWatches_.size() || (interactive && windowOpen);
   }
 
   // Something of the program ran from the toolkit (a user's action): a wait
@@ -64,6 +65,7 @@ class TQtLoop : public TEventLoop {
   std::map<std::pair<int64_t, TTimerId>, TCallback> timers_;
   std::unordered_map<TTimerId, int64_t> timerDue_;
   std::unordered_set<TTimerId> background_;  // the armed background timers
+  std::unordered_set<TWatchId> backgroundWatches_;
   std::map<TWatchId, std::shared_ptr<TWatch>> watches_;
 };
 

@@ -59,12 +59,13 @@ std::string S(const std::string& utf8) {
 }
 std::string U(const std::string& s) { return sjis::SjisToUtf8(s); }
 
-// Once the dialog is open, `act` runs on it (the modal widget).
-void WhenOpen(std::function<void(QWidget&)> act) {
+// Once the dialog is open, `act` runs on it (the modal widget); with `ready`,
+// once a modal widget it accepts is open (a box that opens over another).
+void WhenOpen(std::function<void(QWidget&)> act, std::function<bool(QWidget&)> ready = nullptr) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+  QObject::connect(timer, &QTimer::timeout, [timer, act, ready] {
     QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible()) return;
+    if (!w || !w->isVisible() || (ready && !ready(*w))) return;
     timer->stop();
     timer->deleteLater();
     act(*w);
@@ -254,10 +255,12 @@ TEST_F(DialogsTest, FileDialogsSeveralFilesDefaultSuffixAndOverwritePrompt) {
   WhenOpen([&asked](QWidget& d) {
     auto& fd = static_cast<QFileDialog&>(d);
     fd.selectFile(QStringLiteral("a"));
-    WhenOpen([&asked](QWidget& box) {
-      asked = qobject_cast<QMessageBox*>(&box) != nullptr;
-      if (asked) static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click();
-    });
+    WhenOpen(
+        [&asked](QWidget& box) {
+          asked = true;
+          static_cast<QMessageBox&>(box).button(QMessageBox::Yes)->click();
+        },
+        [](QWidget& w) { return qobject_cast<QMessageBox*>(&w) != nullptr; });
     QMetaObject::invokeMethod(&fd, "accept", Qt::QueuedConnection);
   });
   a = dialogs_->Show(r, nullptr);
