@@ -41,7 +41,7 @@ run: build
 
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 300 -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 300 -j $(JOBS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j $(JOBS)

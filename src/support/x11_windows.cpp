@@ -39,10 +39,8 @@ struct TDisplay::TLib {
   int (*(*SetErrorHandler)(int (*)(Display*, XErrorEvent*)))(Display*, XErrorEvent*) = nullptr;
   int (*FakeKeyEvent)(Display*, unsigned int, Bool, unsigned long) = nullptr;
 
-  ~TLib() {
-    if (xtst) dlclose(xtst);
-    if (x11) dlclose(x11);
-  }
+  // The libraries stay loaded for the life of the process, as modules do:
+  // they keep caches of their own that outlive any display.
   template <class F>
   bool Get(void* lib, F& f, const char* name) {
     f = reinterpret_cast<F>(dlsym(lib, name));
