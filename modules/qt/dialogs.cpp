@@ -26,6 +26,8 @@
 
 #include "sjis/convert.h"
 
+#include "text.h"
+
 namespace tama::qt {
 
 namespace {
@@ -34,18 +36,6 @@ using gui::TDialogAnswer;
 using gui::TDialogKind;
 using gui::TDialogRequest;
 
-QString Q(const std::string& sjis) { return QString::fromStdString(sjis::SjisToUtf8(sjis)); }
-QString QLines(const std::string& sjis) {
-  QString s = Q(sjis);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.replace(QChar('\r'), QChar('\n'));
-  return s;
-}
-std::string Sjis(const QString& s) { return sjis::Utf8ToSjisLossy(s.toStdString()); }
-std::string SjisLines(QString s) {
-  s.replace(QChar('\n'), QStringLiteral("\r\n"));
-  return Sjis(s);
-}
 
 int PixelSize(int points) { return static_cast<int>(std::trunc(points * 96.0 / 72.0 + 0.5)); }
 

@@ -47,6 +47,8 @@
 #include "loop.h"
 #include "sjis/convert.h"
 
+#include "text.h"
+
 namespace tama::qt {
 
 using gui::TObjNode;
@@ -55,22 +57,6 @@ namespace {
 
 // ---- conversions ----
 
-QString Q(const std::string& sjis) { return QString::fromStdString(sjis::SjisToUtf8(sjis)); }
-
-// A text for a multi-line box: CR LF and CR become LF.
-QString QLines(const std::string& sjis) {
-  QString s = Q(sjis);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.replace(QChar('\r'), QChar('\n'));
-  return s;
-}
-
-// What the user typed, in Shift-JIS ("?" for a character without a form).
-std::string Sjis(const QString& s) { return sjis::Utf8ToSjisLossy(s.toStdString()); }
-std::string SjisLines(QString s) {
-  s.replace(QChar('\n'), QStringLiteral("\r\n"));
-  return Sjis(s);
-}
 
 QColor Colour(int64_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 

@@ -204,7 +204,7 @@ void IroSentaku(TTamaBase& t, int) {
   t.SetResultTagged(std::to_string(a.colour), kTagNumber);
 }
 
-// フォント選択: a font specification, tag "s".
+// フォント選択: a font text, tag "s".
 void FontSentaku(TTamaBase& t, int) {
   t.Sore().Tag = kTagString;
   gui::TDialogState& d = gui::Dialogs(t);

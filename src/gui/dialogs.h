@@ -67,7 +67,7 @@ struct TDialogRequest {
 struct TDialogAnswer {
   bool ok = false;
   int button = -1;                 // 二択/三択: 1 yes, 0 no, 2 cancel; lists and buttons: the index chosen (-1: typed)
-  std::string text;                // the text, the choice, the memo, the caption, the font specification
+  std::string text;                // the text, the choice, the memo, the caption, the font text
   std::vector<std::string> paths;  // file and folder dialogs: full names
   int64_t colour = 0;              // 0x00BBGGRR
   TFontSpec font;
@@ -89,7 +89,7 @@ bool AnswerFromLine(const TDialogRequest& request, std::string_view line, TDialo
 // A path as a dialog gives it back: made absolute against the working folder,
 // "." and ".." taken out, written with "/".
 std::string FullName(std::string_view sjisName);
-// The font specification 文字書体 reads: name, then "|" and the styles
+// The font text 文字書体 reads: name, then "|" and the styles
 // (太字, 傾斜, 下線) when it has any, then "|" (twice without styles) and the
 // size in points when that is positive.
 std::string FontSpecText(const TFontSpec& font);

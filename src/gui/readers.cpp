@@ -1,4 +1,4 @@
-// Positions, rectangles, colours, font specifications and tab expansion.
+// Positions, rectangles, colours, font texts and tab expansion.
 #include "gui/readers.h"
 
 #include <algorithm>

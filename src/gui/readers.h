@@ -1,4 +1,4 @@
-// The readers of positions, rectangles, colours and font specifications that
+// The readers of positions, rectangles, colours and font texts that
 // objects and the drawing commands share, and the tab expansion of text
 // output.
 #pragma once
@@ -30,7 +30,7 @@ TRect ReadRect(TTamaBase& t, std::string_view text);
 // 0x00BBGGRR form; `fallback` when the text is not a number.
 int64_t ReadColour(std::string_view text, int64_t fallback);
 
-// A font specification "name｜style｜size": an unknown name gives
+// A font text "name｜style｜size": an unknown name gives
 // "ＭＳ ゴシック", no size 0.
 struct TFontSpec {
   std::string name;
@@ -38,7 +38,7 @@ struct TFontSpec {
   int size = 0;
 };
 TFontSpec ParseFontSpec(std::string_view spec);
-// The installed font names the specification matches (the four default
+// The installed font names a font text matches (the four default
 // names always count as installed).
 void SetInstalledFonts(std::vector<std::string> names);
 

@@ -414,7 +414,7 @@ TEST_F(TPropTest, LabelFollowsItsCaptionUntilSized) {
   EXPECT_EQ(l.h, 64);
 }
 
-TEST_F(TPropTest, FontSpecification) {
+TEST_F(TPropTest, FontTexts) {
   SetInstalledFonts({"IPAGothic"});
   TObjNode& l = Make(kLabel, "L");
   Set(l, kPropFontName, "ipagothic|太字|14");
