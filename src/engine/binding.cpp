@@ -88,6 +88,12 @@ void TTamaBase::CallCommand(THashNode& word) {
   }
 }
 
+void TTamaBase::CallImported(THashNode& word) {
+  if (!callImported) Raise("\"" + word.Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
+  BindArguments(word);
+  callImported(*this, word);
+}
+
 std::string TTamaBase::PopArgText() { return args.Pop(); }
 
 std::string TTamaBase::PopArgValue() { return EvaluateText(args.Pop()); }

@@ -491,7 +491,8 @@ void TTamaBase::ExecuteWord(THashNode& word) {
     case wkObject:
       Raise("\"" + word.Name + "\"は、文法が正しくないため、実行できません。変数を実行することは出来ません。");
     case wkDllFunction:
-      Raise("\"" + word.Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
+      CallImported(word);
+      return;
     case wkHash:
       return;
   }

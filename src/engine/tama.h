@@ -185,6 +185,10 @@ class TTamaBase {
   // ---- binding and dispatch (binding.cpp) ----
   void BindArguments(THashNode& word);
   void CallCommand(THashNode& word);
+  // An imported function word: its arguments bound by its pattern, then the
+  // call through `callImported` (set by the commands that declare such words).
+  void CallImported(THashNode& word);
+  void (*callImported)(TTamaBase& t, THashNode& word) = nullptr;
   std::string PopArgText();
   std::string PopArgValue();
   long double PopArgNumber();

@@ -126,14 +126,18 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
   }
   THashNodeRef node = *slot;
   switch (node->Kind) {
-    case wkCommand: {
+    case wkCommand:
+    case wkDllFunction: {
       TSoreGuard keep(*this);
       {
         TStack pending;
         pending.Swap(args);  // a command used as a value takes no items of the sentence around it
         try {
           const TPos before = Here();
-          CallCommand(*node);
+          if (node->Kind == wkCommand)
+            CallCommand(*node);
+          else
+            CallImported(*node);
           LeaveIfMoved(*this, before);
         } catch (...) {
           pending.Swap(args);
@@ -166,8 +170,6 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
       curTag = std::move(v.tag);
       return std::move(v.text);
     }
-    case wkDllFunction:
-      Raise("\"" + node->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
     case wkHash:
       curTag = kTagString;
       return node->Dict ? node->Dict->DumpText() : std::string();
@@ -399,9 +401,12 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     const bool savedPositional = positional;
     positional = true;
     try {
-      if (word->Kind == wkCommand) {
+      if (word->Kind == wkCommand || word->Kind == wkDllFunction) {
         const TPos before = Here();
-        CallCommand(*word);
+        if (word->Kind == wkCommand)
+          CallCommand(*word);
+        else
+          CallImported(*word);
         LeaveIfMoved(*this, before);
         positional = savedPositional;
         if (!args.Empty()) {
@@ -434,8 +439,6 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
         // reported at the call, with the cursor back where the call stands
         if (!surplus.empty()) Raise(surplus);
         UnwindIfStopped(*this);
-      } else if (word->Kind == wkDllFunction) {
-        Raise("\"" + word->Name + "\":たまかず命令のリンク切れ。作者へ報告を！");
       } else {
         // the argument list ran program code that made the word something
         // that cannot be called
