@@ -136,6 +136,21 @@ check "the zip failure has no command line" 'printf "%s" "$got" | grep -qF "理�
 check "the old archive is kept" 'cmp -s keep.lzh keep.before'
 check "no temporary file is left" '[ -z "$(ls -A | grep tamakazu)" ] && [ -z "$(ls -A data | grep tamakazu)" ]'
 
+# an archive behind a program (".exe"): found by its content
+printf '#!/bin/sh\necho a program\nexit 0\n' > stub
+cat stub x.zip > z.exe
+# (the LHA reader looks behind a Windows program's header)
+{ printf 'MZ'; head -c 3000 /dev/zero; cat x.lzh; } > l.exe
+run '『z.exe』を、『ze』へ、解凍
+『l.exe』を、『le』へ、解凍' >/dev/null
+check "a ZIP behind a program is unpacked" 'cmp -s ze/big.txt data/big.txt'
+check "an LHA archive behind a program is unpacked" 'cmp -s le/sub/b.txt data/sub/b.txt'
+got=$(run 'エラーを無視
+『stub』から、『s.exe』へ、ファイルコピー
+『s.exe』を、『se』へ、解凍
+エラーメッセージを、表示')
+check "a program without an archive ($got)" 'printf "%s" "$got" | grep -qF "。書庫の形式を判別できません。"'
+
 # self-extracting programs: a shell script with the files after it
 mkdir -p bin sx1 sx2
 run '『data/*』を、『setup.exe』へ、自己解凍書庫作成
