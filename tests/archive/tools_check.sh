@@ -130,11 +130,18 @@ got=$(run 'エラーを無視
 エラーメッセージを、表示
 『data/*.txt』を、『keep.zip』へ、圧縮
 エラーメッセージを、表示')
-rm data/dangling.txt
 check "the failure is reported ($got)" 'printf "%s" "$got" | grep -qF "理由は,ファイル圧縮のエラー。コマンドライン=\"u -+ -a1 -l1 -o2 -p1 -x1 -ji0 -jp1 -jso1  \"keep.lzh\" \"data/\" \"a.txt\" \"big.txt\" \"dangling.txt\""'
 check "the zip failure has no command line" 'printf "%s" "$got" | grep -qF "理由は,ファイル圧縮のエラー。コマンドライン=\"\"。オプション=\"-a1 -r2 -x1 -l1 -jp1 -o2 -ji0\"。"'
 check "the old archive is kept" 'cmp -s keep.lzh keep.before'
 check "no temporary file is left" '[ -z "$(ls -A | grep tamakazu)" ] && [ -z "$(ls -A data | grep tamakazu)" ]'
+# the base folder is that of the longest line; other lines stay as they are
+printf 'long\n' > data/sub/longer_name.txt
+got=$(run "エラーを無視
+『$work/data/dangling.txt
+$work/data/sub/longer_name.txt』を、『keep.lzh』へ、圧縮
+エラーメッセージを、表示")
+check "the base folder of the longest line ($got)" 'printf "%s" "$got" | grep -qF "コマンドライン=\"u -+ -a1 -l1 -o2 -p1 -x1 -ji0 -jp1 -jso1  \"keep.lzh\" \"$work/data/sub/\" \"$work/data/dangling.txt\" \"longer_name.txt\" \"。"'
+rm data/dangling.txt data/sub/longer_name.txt
 
 # an archive behind a program (".exe"): found by its content
 printf '#!/bin/sh\necho a program\nexit 0\n' > stub
