@@ -124,8 +124,9 @@ std::string BuildMail(const TOutgoingMail& m) {
   const std::string from = ControlsAsSpaces(m.from);
   h += "From: " + (name.empty() ? from : name + " <" + from + ">") + "\r\n";
   if (!from.empty()) h += "Reply-To: " + from + "\r\n";
-  h += "To: " + ControlsAsSpaces(m.to) + "\r\n";
-  if (!m.cc.empty()) h += "Cc: " + ControlsAsSpaces(m.cc) + "\r\n";
+  // display names in the lists as encoded words, addresses as they are
+  h += "To: " + MailHeaderEncode(ControlsAsSpaces(m.to)) + "\r\n";
+  if (!m.cc.empty()) h += "Cc: " + MailHeaderEncode(ControlsAsSpaces(m.cc)) + "\r\n";
   h += "Subject: " + EncodeHeaderText(m.subject) + "\r\n";
   h += "X-Mailer: " + EncodeHeaderText("日本語プログラム言語「たまかず」") + "\r\n";
   h += "Date: " + MailDate(m.date) + "\r\n";
