@@ -151,7 +151,9 @@ std::string BuildMail(const TOutgoingMail& m) {
     h += "--" + boundary + "\r\n";
     h += "Content-Type: application/octet-stream; name=\"" + encoded + "\"\r\n";
     h += "Content-Transfer-Encoding: base64\r\n";
-    h += "Content-Disposition: attachment; filename=\"" + encoded + "\";\r\n filename*=" + Rfc2231(a.name) + "\r\n\r\n";
+    // the disposition names the file exactly (encoded words lose the blanks
+    // between them); the type's name is for readers of encoded words only
+    h += "Content-Disposition: attachment;\r\n filename*=" + Rfc2231(a.name) + "\r\n\r\n";
     h += Base64Lines(a.bytes);
   }
   h += "--" + boundary + "--\r\n";
