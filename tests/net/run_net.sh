@@ -32,9 +32,11 @@ for i in "${!args[@]}"; do
   [ "${args[$i]}" = PROG ] && args[$i]=$name.tmk
   args[$i]=${args[$i]//RUN/$work/run}
 done
-( cd "$work/run" && env TMPDIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+( cd "$work/run" && env TZ=JST-9 TMPDIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     timeout 60 "$bin" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr" )
 code=$?
+# the run folder's own path reads RUN
+sed -i "s#$work/run#RUN#g" "$work/stdout" "$work/stderr"
 fail=0
 want_code=0; [ -f "$base.code" ] && want_code=$(tr -d ' \n' < "$base.code")
 if [ "$code" != "$want_code" ]; then echo "exit status $code, expected $want_code"; fail=1; fi
