@@ -37,6 +37,8 @@ done
 code=$?
 # the run folder's own path reads RUN
 sed -i "s#$work/run#RUN#g" "$work/stdout" "$work/stderr"
+# NET_STDOUT=FILE keeps what the program printed (to write NAME.out)
+[ -n "${NET_STDOUT:-}" ] && cp "$work/stdout" "$NET_STDOUT"
 fail=0
 want_code=0; [ -f "$base.code" ] && want_code=$(tr -d ' \n' < "$base.code")
 if [ "$code" != "$want_code" ]; then echo "exit status $code, expected $want_code"; fail=1; fi
