@@ -14,8 +14,8 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-LIFETIME = 60      # seconds a server lives at most
-MAX_REQUESTS = 5000
+LIFETIME = int(os.environ.get("SERVER_LIFETIME", "60"))  # seconds a server lives at most
+MAX_REQUESTS = int(os.environ.get("SERVER_MAX_REQUESTS", "5000"))
 
 kind, folder = sys.argv[1], sys.argv[2]
 log_lock = threading.Lock()
@@ -51,6 +51,7 @@ def stop_later(server):
 
 class Http(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    wbufsize = 65536  # a response leaves in one piece (flushed after each request)
 
     def log_message(self, *args):
         pass
