@@ -476,9 +476,10 @@ std::string MailDateText(std::string_view s) {
   char mon[4] = "";
   char zone[16] = "";
   const int n = std::sscanf(text.c_str(), " %d %3s %d %d:%d:%d %15s", &day, mon, &year, &hh, &mm, &ss, zone);
-  if (n < 5) {
-    if (std::sscanf(text.c_str(), " %d %3s %d %d:%d %15s", &day, mon, &year, &hh, &mm, zone) < 5) return std::string(TrimControl(s));
+  if (n < 6) {
+    // without seconds
     ss = 0;
+    if (std::sscanf(text.c_str(), " %d %3s %d %d:%d %15s", &day, mon, &year, &hh, &mm, zone) < 5) return std::string(TrimControl(s));
   }
   int month = -1;
   for (int k = 0; k < 12; ++k)
