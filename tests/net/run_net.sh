@@ -6,6 +6,7 @@
 #   NAME.err     expected standard error (UTF-8), optional (else it must be empty)
 #   NAME.code    expected exit status, optional (default 0)
 #   NAME.args    the run-time's arguments, one line (default --headless PROG)
+#   NAME.env     environment settings, one VAR=value a line, optional
 #   NAME.check   a Python script run afterwards with the run folder as argument
 #                (what the server recorded), optional
 # The program runs in a fresh copy of the test folder; the server writes its
@@ -32,8 +33,11 @@ for i in "${!args[@]}"; do
   [ "${args[$i]}" = PROG ] && args[$i]=$name.tmk
   args[$i]=${args[$i]//RUN/$work/run}
 done
-( cd "$work/run" && env TZ=JST-9 TMPDIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
-    timeout 60 "$bin" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr" )
+env=(TZ=JST-9 TMPDIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data")
+if [ -f "$base.env" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do [ -n "$line" ] && env+=("$line"); done < "$base.env"
+fi
+( cd "$work/run" && env "${env[@]}" timeout 60 "$bin" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr" )
 code=$?
 # the run folder's own path reads RUN
 sed -i "s#$work/run#RUN#g" "$work/stdout" "$work/stderr"

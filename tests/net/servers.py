@@ -84,11 +84,10 @@ class Http(BaseHTTPRequestHandler):
         elif p == "/cookie":
             self.send(200, b"set", [("Set-Cookie", "k=v; Path=/")])
         elif p == "/stall":
-            # headers and a little, then nothing until the client goes
+            # the headers, then nothing until the client goes
             self.send_response(200)
             self.send_header("Content-Length", "100000")
             self.end_headers()
-            self.wfile.write(b"x" * 10)
             self.wfile.flush()
             self.connection.settimeout(20)
             try:
