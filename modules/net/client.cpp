@@ -141,7 +141,9 @@ class TSession : public ISession {
     for (const std::string& s : r.headers) headers = curl_slist_append(headers, s.c_str());
     if (headers) curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
     if (r.url.compare(0, 4, "http") == 0) {
-      curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+      // the cookie engine, once: the cookies outlive the reset of the options
+      if (!cookies_) curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+      cookies_ = true;
       if (!r.userAgent.empty()) curl_easy_setopt(h, CURLOPT_USERAGENT, r.userAgent.c_str());
       if (r.failOnError) curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
       if (r.maxRedirects > 0) {
@@ -189,6 +191,7 @@ class TSession : public ISession {
 
  private:
   CURL* curl_;
+  bool cookies_ = false;
 };
 
 class TClient : public INetClient {

@@ -11,6 +11,7 @@
 #include "commands/network_transfer.h"
 #include "engine/security.h"
 #include "engine/tama.h"
+#include "support/fileops.h"
 #include "support/mailtext.h"
 #include "support/path.h"
 
@@ -82,8 +83,10 @@ bool TReplacingFile::Commit(bool replace) {
     temp_.clear();
     return true;
   }
-  // a link fails when the name exists; the temporary name goes after
-  return ::link(temp_.c_str(), native_.c_str()) == 0;
+  std::string reason;
+  if (!support::RenameNoReplace(temp_, native_, reason)) return false;
+  temp_.clear();
+  return true;
 }
 
 // HTTPダウンロード u, f: u with a GET into a temporary file beside f, which
