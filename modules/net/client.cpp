@@ -98,6 +98,11 @@ class TSession : public ISession {
       reply.error = "the client could not start";
       return reply;
     }
+    if (!*ProtocolsOf(r.url)) {
+      reply.outcome = TOutcome::kFailed;
+      reply.error = "the URL's scheme is not one of this command";
+      return reply;
+    }
     CURL* h = curl_;
     curl_easy_reset(h);
     char errorBuffer[CURL_ERROR_SIZE] = "";

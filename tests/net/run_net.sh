@@ -5,7 +5,8 @@
 #   NAME.out     expected standard output (UTF-8), required
 #   NAME.err     expected standard error (UTF-8), optional (else it must be empty)
 #   NAME.code    expected exit status, optional (default 0)
-#   NAME.args    the run-time's arguments, one line (default --headless PROG)
+#   NAME.args    the run-time's arguments, one line (default --headless PROG);
+#                a third argument of this script replaces them
 #   NAME.env     environment settings, one VAR=value a line, optional
 #   NAME.check   a Python script run afterwards with the run folder as argument
 #                (what the server recorded), optional
@@ -29,6 +30,7 @@ for _ in $(seq 100); do [ -f "$work/run/port.txt" ] && break; sleep 0.1; done
 [ -f "$work/run/port.txt" ] || { echo "the $kind server did not start"; cat "$work/server.err"; exit 1; }
 args=(--headless PROG)
 [ -f "$base.args" ] && read -r -a args < "$base.args"
+[ $# -ge 3 ] && read -r -a args <<< "$3"
 for i in "${!args[@]}"; do
   [ "${args[$i]}" = PROG ] && args[$i]=$name.tmk
   args[$i]=${args[$i]//RUN/$work/run}
