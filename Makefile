@@ -10,6 +10,7 @@ export CCACHE_NOHASHDIR := 1
 DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc \
         libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
 DEBS += libffi-dev libarchive-dev libarchive-tools lhasa
+DEBS += libcurl4-openssl-dev python3-pyftpdlib
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -34,10 +34,16 @@ gen() {  # name count tmk-line py-line tcl-line pl-line
 }
 gen sentences 100000 'Aは、0' 'Aは、A+1' 'Aを、表示' 'a=0' 'a=a+1' 'print(a)' 'set a 0' 'incr a' 'puts $a'
 gen concat 50000 'Sは、「」' 'Sは、S&「ab」' '文字数(S)を、表示' 's=""' 's=s+"ab"' 'print(len(s))' 'set s ""' 'append s ab' 'puts [string length $s]'
+# a local HTTP server for the download benchmark (its port in $work/port.txt)
+SERVER_LIFETIME=900 SERVER_MAX_REQUESTS=20000 "$py" "$here/../tests/net/servers.py" http "$work" 2>/dev/null &
+server=$!
+trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -f "$work/port.txt" ] && break; sleep 0.1; done
+cp "$here"/http_get.tmk "$here"/http_get.py "$work/"
 for name in startup sentences concat $(cd "$here" && ls *.tmk 2>/dev/null | sed 's/\.tmk$//'); do
   case $name in
     startup) d=$work; n=empty ;;
-    sentences|concat) d=$work; n=$name ;;
+    sentences|concat|http_get) d=$work; n=$name ;;
     *) d=$here; n=$name ;;
   esac
   t=$(cd "$d" && best "$bin" --headless "$n.tmk")
