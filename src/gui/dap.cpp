@@ -68,9 +68,17 @@ struct TSession {
   std::string buffer;  // bytes read and not yet a whole message
   std::deque<TValue> queue;
 
-  // the program's standard output: a pipe read by the pump
-  int outputRead = -1, wakeRead = -1, wakeWrite = -1;
-  std::string outputCarry;  // the start of a character cut by a read
+  // the program's standard output and error: pipes read by the pump
+  struct TStream {
+    int fd = -1;         // the pipe's reading end
+    int target = -1;     // the descriptor it replaces
+    int saved = -1;      // what that descriptor was before
+    const char* category = "";
+    std::string carry;   // the start of a character cut by a read
+  };
+  TStream streams[2];
+  bool piped = false;
+  int wakeRead = -1, wakeWrite = -1;
   std::thread pump;
 
   // configuration
@@ -120,12 +128,13 @@ void Send(TSession& s, TValue message) {
   SendLocked(s, std::move(message));
 }
 
-void SendOutputLocked(TSession& s, std::string text, const char* category) {
-  text = s.outputCarry + text;
-  const size_t whole = WholeUtf8(text);
-  s.outputCarry = text.substr(whole);
-  text.resize(whole);
+void SendOutputLocked(TSession& s, TSession::TStream& stream, std::string text, bool whole = false) {
+  text = stream.carry + text;
+  const size_t cut = whole ? text.size() : WholeUtf8(text);
+  stream.carry = text.substr(cut);
+  text.resize(cut);
   if (text.empty()) return;
+  const char* category = stream.category;
   TValue event = TValue::Object();
   event.Set("type", "event");
   event.Set("event", "output");
@@ -138,19 +147,21 @@ void SendOutputLocked(TSession& s, std::string text, const char* category) {
 
 // What the program wrote that is still in the pipe, sent as output events.
 void DrainOutputLocked(TSession& s) {
-  if (s.outputRead < 0) return;
   char buf[65536];
-  while (true) {
-    int ready = 0;
-    if (ioctl(s.outputRead, FIONREAD, &ready) != 0 || ready <= 0) return;
-    const ssize_t n = read(s.outputRead, buf, sizeof buf);
-    if (n <= 0) return;
-    SendOutputLocked(s, std::string(buf, static_cast<size_t>(n)), "stdout");
+  for (TSession::TStream& stream : s.streams) {
+    while (stream.fd >= 0) {
+      int ready = 0;
+      if (ioctl(stream.fd, FIONREAD, &ready) != 0 || ready <= 0) break;
+      const ssize_t n = read(stream.fd, buf, sizeof buf);
+      if (n <= 0) break;
+      SendOutputLocked(s, stream, std::string(buf, static_cast<size_t>(n)));
+    }
   }
 }
 
 void DrainOutput(TSession& s) {
   std::fflush(stdout);
+  std::fflush(stderr);
   std::lock_guard<std::mutex> lock(s.writing);
   DrainOutputLocked(s);
 }
@@ -158,16 +169,22 @@ void DrainOutput(TSession& s) {
 // The pump: the program's output sent as it comes, also while the run waits.
 void Pump(TSession* s) {
   while (true) {
-    pollfd fds[2] = {{s->outputRead, POLLIN, 0}, {s->wakeRead, POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
+    pollfd fds[3] = {{s->wakeRead, POLLIN, 0}, {s->streams[0].fd, POLLIN, 0}, {s->streams[1].fd, POLLIN, 0}};
+    if (poll(fds, 3, -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
-    if (fds[1].revents) return;
+    if (fds[0].revents) return;
     std::lock_guard<std::mutex> lock(s->writing);
-    int ready = 0;
-    if (ioctl(s->outputRead, FIONREAD, &ready) == 0 && ready == 0 && (fds[0].revents & POLLHUP)) return;
     DrainOutputLocked(*s);
+    // a pipe whose writers are all gone is no longer watched
+    for (int i = 0; i < 2; ++i) {
+      int ready = 0;
+      if ((fds[i + 1].revents & POLLHUP) && ioctl(fds[i + 1].fd, FIONREAD, &ready) == 0 && ready == 0) {
+        close(s->streams[i].fd);
+        s->streams[i].fd = -1;
+      }
+    }
   }
 }
 
@@ -439,7 +456,13 @@ void EndRun(TSession& s) {
   s.ended = true;
   s.stopped = false;
   s.pauseRequested = false;
-  if (s.t && !s.t->stopFlag) s.t->CloseRun();
+  if (!s.t || s.t->stopFlag) return;
+  // the run ends even when the program refuses to close
+  if (!s.t->CloseRun()) {
+    s.t->stopFlag = true;
+    s.t->StopCursor();
+    if (TEventLoop* loop = s.t->host.Loop()) loop->Quit();
+  }
 }
 
 TValue Capabilities() {
@@ -622,27 +645,34 @@ bool Open(int port, std::string& error) {
   if (port < 0) {
     // the editor's channel is the process's standard input and output; the
     // program reads an empty input and writes into the pump's pipe
-    s->in = dup(STDIN_FILENO);
-    s->out = dup(STDOUT_FILENO);
-    int pipeFds[2], wake[2];
-    if (s->in < 0 || s->out < 0 || pipe(pipeFds) != 0 || pipe(wake) != 0) {
+    // (and its error output, the run-time's messages among it)
+    s->in = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    s->out = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    int outPipe[2], errPipe[2], wake[2];
+    if (s->in < 0 || s->out < 0 || pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0 ||
+        pipe2(wake, O_CLOEXEC) != 0) {
       error = std::strerror(errno);
       return false;
     }
     std::fflush(stdout);
-    dup2(pipeFds[1], STDOUT_FILENO);
-    close(pipeFds[1]);
+    std::fflush(stderr);
+    const int pipes[2][2] = {{outPipe[0], outPipe[1]}, {errPipe[0], errPipe[1]}};
+    const char* categories[2] = {"stdout", "stderr"};
+    for (int i = 0; i < 2; ++i) {
+      TSession::TStream& stream = s->streams[i];
+      stream.target = i == 0 ? STDOUT_FILENO : STDERR_FILENO;
+      stream.saved = fcntl(stream.target, F_DUPFD_CLOEXEC, 3);
+      stream.category = categories[i];
+      stream.fd = pipes[i][0];
+      dup2(pipes[i][1], stream.target);
+      close(pipes[i][1]);
+    }
     const int null = open("/dev/null", O_RDONLY);
     if (null >= 0) {
       dup2(null, STDIN_FILENO);
       close(null);
     }
-    fcntl(s->in, F_SETFD, FD_CLOEXEC);
-    fcntl(s->out, F_SETFD, FD_CLOEXEC);
-    fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
-    fcntl(wake[0], F_SETFD, FD_CLOEXEC);
-    fcntl(wake[1], F_SETFD, FD_CLOEXEC);
-    s->outputRead = pipeFds[0];
+    s->piped = true;
     s->wakeRead = wake[0];
     s->wakeWrite = wake[1];
     s->pump = std::thread(Pump, s.get());
@@ -726,24 +756,32 @@ void Finish(int status) {
   if (!gSession) return;
   TSession& s = *gSession;
   Detach();
-  if (s.outputRead >= 0) {
+  if (s.piped) {
     DrainOutput(s);
     const char stop = 1;
     WriteAll(s.wakeWrite, std::string_view(&stop, 1));
     s.pump.join();
     DrainOutput(s);
+    // standard error is the process's own again; standard output, which is
+    // the editor's channel, goes nowhere
+    for (TSession::TStream& stream : s.streams) {
+      if (stream.saved < 0) continue;
+      int to = stream.saved;
+      if (stream.target == STDOUT_FILENO) {
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) to = null;
+      }
+      dup2(to, stream.target);
+      if (to != stream.saved) close(to);
+      close(stream.saved);
+      stream.saved = -1;
+    }
     std::lock_guard<std::mutex> lock(s.writing);
-    if (!s.outputCarry.empty()) {
-      std::string rest = std::move(s.outputCarry);
-      s.outputCarry.clear();
-      TValue event = TValue::Object();
-      event.Set("type", "event");
-      event.Set("event", "output");
-      TValue body = TValue::Object();
-      body.Set("category", "stdout");
-      body.Set("output", std::move(rest));
-      event.Set("body", std::move(body));
-      SendLocked(s, std::move(event));
+    DrainOutputLocked(s);
+    for (TSession::TStream& stream : s.streams) {
+      if (!stream.carry.empty()) SendOutputLocked(s, stream, std::string(), true);
+      if (stream.fd >= 0) close(stream.fd);
+      stream.fd = -1;
     }
   }
   if (!s.gone) {
@@ -755,15 +793,7 @@ void Finish(int status) {
     while (!s.gone && ReadInput(s, 10000)) HandleQueued(s);
     HandleQueued(s);
   }
-  // the program's output goes nowhere from here on
-  if (s.outputRead >= 0) {
-    std::fflush(stdout);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      dup2(null, STDOUT_FILENO);
-      close(null);
-    }
-    close(s.outputRead);
+  if (s.piped) {
     close(s.wakeRead);
     close(s.wakeWrite);
   }

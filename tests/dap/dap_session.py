@@ -183,6 +183,32 @@ def session(ch, program, stdio):
         expect("program output", text, "途中\n途中\n20\n")
 
 
+def failing_run(binary, env):
+    """A program that fails: its error lines travel as stderr output and the
+    exit code is 1."""
+    global proc
+    import tempfile
+    del output[:]
+    with tempfile.TemporaryDirectory() as folder:
+        program = os.path.join(folder, "bad.tmk")
+        with open(program, "wb") as f:
+            f.write("Aは、1\r\n(1+*2)を、表示\r\n".encode("cp932"))
+        proc = subprocess.Popen([binary, "--headless", "--dap"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, env=env)
+        ch = Channel(proc.stdout, proc.stdin)
+        request(ch, "initialize", {"adapterID": "tamakazu"})
+        request(ch, "launch", {"program": program})
+        request(ch, "configurationDone")
+        expect("exit code of the failing run", wait_event(ch, "exited")["exitCode"], 1)
+        wait_event(ch, "terminated")
+        request(ch, "disconnect", {})
+        errors = "".join(o for c, o in output if c == "stderr")
+        if "[エラー] bad.tmk(2行目)" not in errors:
+            fail("no error line in the stderr output: %r" % errors)
+        proc.communicate(timeout=TIMEOUT)
+        expect("exit status of the failing run", proc.returncode, 1)
+
+
 def main():
     global proc
     binary, program, mode = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
@@ -213,6 +239,8 @@ def main():
     if mode != "stdio":
         expect("standard output with the port", out.decode("utf-8"), "途中\n途中\n20\n")
     expect("exit status", proc.returncode, 0)
+    if mode == "stdio":
+        failing_run(binary, env)
     print("ok")
 
 
