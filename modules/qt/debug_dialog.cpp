@@ -194,7 +194,8 @@ class TDebugDialog : public QDialog {
     // the filters as they were left
     system_->setChecked(w.filter->showSystem);
     objects_->setChecked(w.filter->showObjects);
-    if (w.filter->level.empty() && !w.filter->showSystem) w.filter->level = "0";
+    // an empty level field becomes "0" at every opening
+    if (w.filter->level.empty()) w.filter->level = "0";
     level_->setText(Q(w.filter->level));
     find_->setText(Q(w.filter->find));
     filling_ = false;
