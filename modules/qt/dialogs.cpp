@@ -26,6 +26,7 @@
 
 #include "sjis/convert.h"
 
+#include "debug_dialog.h"
 #include "text.h"
 
 namespace tama::qt {
@@ -187,7 +188,28 @@ TDialogAnswer Cancelled() { return TDialogAnswer(); }
 
 class TDialogWindows : public gui::IDialogWindows {
  public:
-  explicit TDialogWindows(std::function<QWidget*()> main) : main_(std::move(main)) {}
+  explicit TDialogWindows(std::function<QWidget*()> main)
+      : main_(std::move(main)),
+        debug_(main_,
+               [this](const std::string& caption, const std::string& text) {
+                 // the value view: what the user does in it changes nothing
+                 TDialogRequest r;
+                 r.kind = TDialogKind::kMemo;
+                 r.caption = caption;
+                 r.text = text;
+                 Memo(r, nullptr);
+               },
+               [this](const std::string& text) {
+                 TDialogRequest r;
+                 r.kind = TDialogKind::kMessage;
+                 r.caption = Sjis(QString::fromUtf16(u"たまかず"));
+                 r.message = text;
+                 Message(r, nullptr);
+               }) {}
+
+  gui::TDebugChoice DebugDialog(const gui::TDebugWindow& w, const gui::TDebugChoice* scripted) override {
+    return debug_.Show(w, scripted);
+  }
 
   TDialogAnswer Show(const TDialogRequest& r, const TDialogAnswer* scripted) override {
     switch (r.kind) {
@@ -665,6 +687,7 @@ class TDialogWindows : public gui::IDialogWindows {
   }
 
   std::function<QWidget*()> main_;
+  TDebugDialogHolder debug_;
   // kept between uses, so owned here rather than by 母艦 (whose window may go first)
   std::unique_ptr<QFileDialog> open_, save_, folder_;
   std::unique_ptr<QColorDialog> colour_;
@@ -677,6 +700,8 @@ class TDialogWindows : public gui::IDialogWindows {
 };
 
 }  // namespace
+
+void LogDialogGeometry(QWidget& dialog) { LogGeometry(dialog); }
 
 std::unique_ptr<gui::IDialogWindows> MakeDialogWindows(std::function<QWidget*()> mainWindow) {
   return std::make_unique<TDialogWindows>(std::move(mainWindow));

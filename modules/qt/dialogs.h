@@ -13,4 +13,8 @@ namespace tama::qt {
 // owner of the dialogs and the width the button dialog reads), or null.
 std::unique_ptr<gui::IDialogWindows> MakeDialogWindows(std::function<QWidget*()> mainWindow);
 
+// The test hook: with TAMAKAZU_DIALOG_LOG set, the dialog's name, size,
+// caption and named controls are appended to that file.
+void LogDialogGeometry(QWidget& dialog);
+
 }  // namespace tama::qt

@@ -30,6 +30,7 @@ void TTamaBase::LineBreakStep(const char*& p, bool executePending) {
   currentRow = row;
   if (continued || !executePending) return;
   ExecutePending();
+  if (lineHook && cur && !stopFlag) lineHook(*this);
   // a line stop: after the sentence that ended at this line break has run
   if (lineStop && debugDialog && cur && !stopFlag && debugDialog(*this)) CloseRun();
 }

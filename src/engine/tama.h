@@ -278,6 +278,10 @@ class TTamaBase {
   // dialog's debug button; true when it was left with its stop button, and
   // the run is then closed. Without it nothing is shown.
   bool (*debugDialog)(TTamaBase& t) = nullptr;
+  // A debugger attached to the run: called at every line break after the
+  // sentence that ended there has run (before the line stop), while the run
+  // goes on.
+  void (*lineHook)(TTamaBase& t) = nullptr;
   // the objects of the user interface (gui/model.h; made on first use)
   std::shared_ptr<gui::TGuiState> gui;
 

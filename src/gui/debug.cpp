@@ -63,8 +63,9 @@ bool ChoiceOfWord(std::string_view w, TDebugChoice& c) {
   return true;
 }
 
-// The choice of the scripted events; false when the next step answers no dialog.
-bool ScriptedChoice(TTamaBase& t, TDebugChoice& choice) {
+}  // namespace
+
+bool ScriptedDebugChoice(TTamaBase& t, TDebugChoice& choice) {
   TScript* script = ScriptOf(t);
   if (!script || script->failed) return false;
   const TStep* step = script->TakeDialogStep(t);
@@ -77,6 +78,8 @@ bool ScriptedChoice(TTamaBase& t, TDebugChoice& choice) {
   script->Fail(t, *step, "the debug dialog takes continue, step or stop");
   return true;
 }
+
+namespace {
 
 TDebugChoice TerminalChoice() {
   if (!isatty(STDIN_FILENO)) return TDebugChoice::kClose;
@@ -183,14 +186,19 @@ bool ShowDebugDialog(TTamaBase& t) {
   } catch (const std::exception&) {
     // the dialog shows what was filled
   }
+  // the report reaches standard error with the window too, so that a run
+  // with scripted events writes the same in both modes
+  std::fflush(stdout);
+  std::fputs(ReportText(report).c_str(), stderr);
+  std::fflush(stderr);
   TDebugChoice choice = TDebugChoice::kClose;
+  const bool scripted = ScriptedDebugChoice(t, choice);
   if (d.windowView) {
-    choice = d.windowView(t, report);
-  } else {
-    std::fflush(stdout);
-    std::fputs(ReportText(report).c_str(), stderr);
-    std::fflush(stderr);
-    if (!ScriptedChoice(t, choice)) choice = TerminalChoice();
+    TDebugChoice shown = choice;
+    if (d.windowView(t, report, scripted ? &choice : nullptr, shown)) choice = shown;
+    else if (!scripted) choice = TerminalChoice();
+  } else if (!scripted) {
+    choice = TerminalChoice();
   }
   switch (choice) {
     case TDebugChoice::kContinue: t.lineStop = false; break;

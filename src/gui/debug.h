@@ -20,6 +20,8 @@ namespace tama::gui {
 struct TDebugFilter {
   std::string level = "0";   // empty: no level filter
   bool showObjects = false;  // GUIオブジェクトも表示
+  bool showSystem = false;   // システム変数を表示 (the window's check box)
+  std::string find;          // the window's search text
 };
 
 struct TDebugVariable {
@@ -56,8 +58,11 @@ struct TLogEntry {
 struct TDebugState {
   TDebugFilter filter;
   std::vector<TLogEntry> log;
-  // A window view shows the dialog itself (null: the headless report).
-  std::function<TDebugChoice(TTamaBase&, const TDebugReport&)> windowView;
+  // A window view shows the dialog itself (null: the headless report only).
+  // `scripted`: the script's choice, which the window takes at once (null:
+  // the user chooses). False when the window does not show the dialog (a run
+  // with scripted events whose script does not answer it).
+  std::function<bool(TTamaBase&, const TDebugReport&, const TDebugChoice* scripted, TDebugChoice& choice)> windowView;
   bool open = false;  // the dialog is showing (a second opening is refused)
 };
 TDebugState& Debug(TTamaBase& t);
@@ -65,6 +70,9 @@ TDebugState& Debug(TTamaBase& t);
 // Shows the dialog and applies the choice to the line-stop flag. True when it
 // was left with 実行中断 (the stop request the caller acts on).
 bool ShowDebugDialog(TTamaBase& t);
+// The scripted choice of `debug continue|step|stop` (`answer ...`, `cancel`);
+// false when the script's next step answers no dialog.
+bool ScriptedDebugChoice(TTamaBase& t, TDebugChoice& choice);
 // Sets the engine's hook (line stops, the error dialog's debug button).
 void InstallDebugHook(TTamaBase& t);
 

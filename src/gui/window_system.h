@@ -5,11 +5,13 @@
 // IWindowSystem and IWindowView.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/event_loop.h"
 #include "engine/host.h"
+#include "gui/debug.h"
 #include "gui/dialogs.h"
 #include "gui/model.h"
 
@@ -67,6 +69,16 @@ class IWindowView {
   virtual bool Shot(const std::string& file, std::string& error) = 0;
 };
 
+// What the debug dialog shows and the core's callbacks it uses: the filters
+// (which the user changes and which last between openings), the variable
+// listing it refills from with them, and the row report to the editor.
+struct TDebugWindow {
+  const TDebugReport* report = nullptr;
+  TDebugFilter* filter = nullptr;
+  std::function<std::vector<TDebugVariable>(const TDebugFilter&)> list;
+  std::function<void()> editorSync;
+};
+
 // The dialogs as windows. Each is modal and runs the toolkit's events while
 // it is open. `scripted`: the answer of the run's script, filled into the
 // dialog, which is then accepted at once (the answer returned is that one);
@@ -83,6 +95,11 @@ class IDialogWindows {
                                           const THost::TErrorAnswer* scripted) = 0;
   // The security question (はい, いいえ, 全てはい, 全ていいえ).
   virtual THost::TSecurityAnswer Security(const std::string& message, const THost::TSecurityAnswer* scripted) = 0;
+  // The debug dialog (continue, step, stop; the close box is kClose).
+  virtual TDebugChoice DebugDialog(const TDebugWindow& window, const TDebugChoice* scripted) {
+    (void)window;
+    return scripted ? *scripted : TDebugChoice::kClose;
+  }
 };
 
 // The toolkit: its application object, its event loop, the view.

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include "engine/source_file.h"
 #include "engine/tama.h"
 #include "frontend/normalize.h"
+#include "gui/dap.h"
 #include "gui/dialogs.h"
 #include "gui/editor_link.h"
 #include "gui/mainwindow.h"
@@ -133,6 +135,8 @@ void Usage() {
       "  --normalize FILE     print the canonical text of a program\n"
       "  --events FILE        deliver the scripted user events of FILE whenever the program waits\n"
       "  --service NAME       serve the editor link's requests under the service NAME\n"
+      "  --dap                speak the Debug Adapter Protocol on standard input and output\n"
+      "  --dap-port N         ... on 127.0.0.1:N instead (0: any free port, reported on standard error)\n"
       "  --send SERVICE TOPIC DATA  send one request to a running service and print its reply\n"
       "  --dump-model FILE    write every object of the user interface to FILE (JSON) at the end\n"
       "  --pack PROGRAM -o OUTPUT [FILES...]\n"
@@ -150,6 +154,7 @@ struct TOwnOptions {
   std::string eventsName;     // ... as it was given, for messages
   std::string dumpFile;       // --dump-model FILE: the objects at the end
   TMode mode = TMode::kAuto;  // --headless, --window
+  int dap = -2;               // --dap: -1 (standard input and output); --dap-port N: N
 };
 
 // --send: one request to a running service; the reply is printed ("ack" or
@@ -201,6 +206,21 @@ int TakeOwnOptions(int argc, char** argv, std::vector<std::string>& args, TOwnOp
           return 2;
         }
         return SendRequest(argv[i + 1], argv[i + 2], argv[i + 3]);
+      }
+      if (a == "--dap") {
+        own.dap = -1;
+        continue;
+      }
+      if (a == "--dap-port") {
+        char* end = nullptr;
+        const long port = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
+        if (i + 1 >= argc || !end || *end || end == argv[i + 1] || port < 0 || port > 65535) {
+          std::fprintf(stderr, "tamakazu: --dap-port needs a port number\n");
+          return 2;
+        }
+        own.dap = static_cast<int>(port);
+        ++i;
+        continue;
       }
       if (a == "--service") {
         if (i + 1 >= argc) {
@@ -418,10 +438,35 @@ int PrintNormalized(TTamaBase& tama) {
 
 }  // namespace
 
+int Run(std::vector<std::string>& args, TOwnOptions& own);
+
 int Main(int argc, char** argv) {
   std::vector<std::string> args;
   TOwnOptions own;
   if (int status = TakeOwnOptions(argc, argv, args, own); status >= 0) return status;
+  if (own.dap < -1) return Run(args, own);
+  // with the debug adapter the editor may name the program at launch
+  std::string error;
+  if (!gui::dap::Open(own.dap, error)) {
+    std::fprintf(stderr, "tamakazu: debug adapter: %s\n", error.c_str());
+    return 2;
+  }
+  std::string program;
+  std::vector<std::string> programArgs;
+  int status = 1;
+  if (gui::dap::Configure(program, programArgs)) {
+    if (args.size() == 1 && !program.empty()) {
+      args.push_back(program);
+      args.insert(args.end(), programArgs.begin(), programArgs.end());
+    }
+    status = Run(args, own);
+  }
+  gui::dap::Finish(status);
+  return status;
+}
+
+// The run after the options: the host, the program, the run itself.
+int Run(std::vector<std::string>& args, TOwnOptions& own) {
 
   // the window where one is wanted and can be opened; without --window a
   // run that cannot open one runs headless
@@ -451,6 +496,7 @@ int Main(int argc, char** argv) {
     return PrintNormalized(tama);
   }
   if (int status = start.ChooseProgram(); status >= 0) return status;
+  gui::dap::SetProgram(start.ProgramFile());
   Files(tama).programFolderReal = RealFolderOf(start.ProgramFile());
   if (int status = start.LoadStartFile(true); status >= 0) return status;
 
@@ -468,6 +514,7 @@ int Main(int argc, char** argv) {
     if (!gui::StartEditorLink(tama, own.service, error)) std::fprintf(stderr, "tamakazu: %s\n", error.c_str());
   }
 
+  gui::dap::Attach(tama);
   // the first run
   int status = RunMain(tama, families);
   std::fflush(stdout);
@@ -478,6 +525,7 @@ int Main(int argc, char** argv) {
   }
   if (host.errorReported) status = 1;
   gui::StopEditorLink(tama);
+  gui::dap::Detach();
   return status;
 }
 

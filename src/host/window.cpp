@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "engine/modules.h"
+#include "gui/debug.h"
 #include "gui/dialogs.h"
+#include "gui/editor_link.h"
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
 #include "gui/script.h"
@@ -170,7 +172,22 @@ void TWindowHost::Attach(TTamaBase& t) {
   view_ = view->Module();
   gui::Gui(t).view = std::move(view);
   tama_ = &t;
-  if (gui::IDialogWindows* dialogs = ws_.Dialogs()) gui::Dialogs(t).view = std::make_shared<TWindowDialogs>(*dialogs);
+  gui::IDialogWindows* dialogs = ws_.Dialogs();
+  if (!dialogs) return;
+  gui::Dialogs(t).view = std::make_shared<TWindowDialogs>(*dialogs);
+  // the debug dialog: the script's choice taken at once, else the user's
+  const bool interactive = interactive_;
+  gui::Debug(t).windowView = [dialogs, interactive](TTamaBase& t, const gui::TDebugReport& report,
+                                                    const gui::TDebugChoice* scripted, gui::TDebugChoice& choice) {
+    if (!scripted && !interactive) return false;
+    gui::TDebugWindow w;
+    w.report = &report;
+    w.filter = &gui::Debug(t).filter;
+    w.list = [&t](const gui::TDebugFilter& f) { return gui::ListVariables(t, f); };
+    w.editorSync = [&t] { gui::ReportRowToEditor(t); };
+    choice = dialogs->DebugDialog(w, scripted);
+    return true;
+  };
 }
 
 gui::IWindowSystem* StartWindowSystem(bool interactive, std::string& error) {

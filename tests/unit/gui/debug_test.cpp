@@ -96,5 +96,40 @@ TEST(DebugDialog, ReportRowIsTheLineJustRun) {
   EXPECT_EQ(rep.source, "0:A\r\nB\r\nC");
 }
 
+// The window's choice changes the run as the buttons say; a window that does
+// not show the dialog leaves the choice to the terminal (none here: the close
+// box).
+TEST(DebugDialog, WindowChoices) {
+  struct TCase {
+    bool shown;
+    TDebugChoice choice;
+    bool lineStopBefore, lineStopAfter, stop;
+  } cases[] = {
+      {true, TDebugChoice::kStep, false, true, false},
+      {true, TDebugChoice::kContinue, true, false, false},
+      {true, TDebugChoice::kClose, true, true, false},
+      {true, TDebugChoice::kStop, false, false, true},
+      {false, TDebugChoice::kStep, true, true, false},
+  };
+  for (const TCase& c : cases) {
+    TRun r;
+    r.t.sourceText = "A\r\nB";
+    r.t.currentRow = 1;
+    r.t.lineStop = c.lineStopBefore;
+    int calls = 0;
+    Debug(r.t).windowView = [&](TTamaBase&, const TDebugReport& report, const TDebugChoice* scripted,
+                                TDebugChoice& choice) {
+      ++calls;
+      EXPECT_EQ(scripted, nullptr);
+      EXPECT_EQ(report.line, "A");
+      choice = c.choice;
+      return c.shown;
+    };
+    EXPECT_EQ(ShowDebugDialog(r.t), c.stop) << static_cast<int>(c.choice) << c.shown;
+    EXPECT_EQ(r.t.lineStop, c.lineStopAfter) << static_cast<int>(c.choice) << c.shown;
+    EXPECT_EQ(calls, 1);
+  }
+}
+
 }  // namespace
 }  // namespace tama::gui
