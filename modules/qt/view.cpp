@@ -45,6 +45,7 @@
 #include "dialogs.h"
 #include "gui/window_system.h"
 #include "loop.h"
+#include "menus.h"
 #include "sjis/convert.h"
 
 #include "text.h"
@@ -152,6 +153,7 @@ class TWindow : public QWidget {
   // the window system gives it then is the program's doing, not the user's
   Qt::WindowState wantedState = Qt::WindowNoState;
   bool flagsSet = false;
+  int top = 0;  // the menu bar's height above the client area
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -173,7 +175,17 @@ struct TItem {
 
 class TView : public gui::IWindowView, public QObject {
  public:
-  TView(gui::IViewSink* sink, TQtLoop& loop) : sink_(sink), loop_(loop) {
+  TView(gui::IViewSink* sink, TQtLoop& loop)
+      : sink_(sink),
+        loop_(loop),
+        menus_([this](int n) { return sink_->Node(n); },
+               [this](int n) { Report([&](gui::IViewSink& s) { s.Click(n, false); }); },
+               [this](QWidget* w) { Bury(w); }) {
+    // the bar takes room above the client area, whose size stays
+    menus_.heightChanged = [this] {
+      auto it = items_.find(0);
+      if (it != items_.end() && it->second.node) Apply(it->second, *it->second.node);
+    };
     loop_.beforeWait = [this] {
       seen_ = {};
       listChanged_ = {-1, -1};
@@ -207,11 +219,13 @@ class TView : public gui::IWindowView, public QObject {
   // ---- the model's changes ----
   void Created(const TObjNode& node) override {
     SyncMain();
+    if (node.kind == gui::kMenu) return menus_.Created(node);
     dead_.erase(node.number);
     Make(node);
   }
   void Changed(const TObjNode& node) override {
     SyncMain();
+    if (node.kind == gui::kMenu) return menus_.Changed(node);
     if (dead_.count(node.number)) return;  // a destroyed record waiting to be freed
     auto it = items_.find(node.number);
     if (it == items_.end() || it->second.node != &node) {
@@ -222,6 +236,7 @@ class TView : public gui::IWindowView, public QObject {
     Apply(it->second, node);
   }
   void Destroyed(const TObjNode& node) override {
+    if (node.kind == gui::kMenu) return menus_.Destroyed(node);
     auto it = items_.find(node.number);
     if (node.number != 0) dead_.insert(node.number);
     if (it == items_.end() || it->second.node != &node) return;
@@ -255,6 +270,8 @@ class TView : public gui::IWindowView, public QObject {
   }
   bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) override {
     SyncMain();
+    // a menu item is chosen as the user chooses it
+    if (node.kind == gui::kMenu) return (verb == "menu" || verb == "click") && node.enabled && menus_.Choose(node.number);
     auto it = items_.find(node.number);
     if (it == items_.end() || it->second.node != &node || !it->second.widget) return false;
     QWidget* w = it->second.widget;
@@ -324,6 +341,10 @@ class TView : public gui::IWindowView, public QObject {
     return it == items_.end() ? nullptr : it->second.node;
   }
   TWindow* Main() { return main_; }
+  // a window's new width (the menu bar spans 母艦)
+  void WindowResized(int number, int width) {
+    if (number == 0) menus_.Place(width);
+  }
   bool Applying() const { return applying_ > 0; }
 
  private:
@@ -361,6 +382,7 @@ class TView : public gui::IWindowView, public QObject {
   std::unordered_map<int, TItem> items_;
   std::unordered_set<int> dead_;  // destroyed objects (numbers come back only after a reset)
   std::vector<QPointer<QWidget>> graveyard_;
+  TMenus menus_;
   TWindow* main_ = nullptr;
   bool mainApplied_ = false;
   int depth_ = 0;
@@ -418,8 +440,9 @@ void TWindow::resizeEvent(QResizeEvent* e) {
   const TObjNode* node = view_.NodeOf(number_);
   if (!node || applying || view_.Applying()) return;
   if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
-  const int w = width(), h = height();
-  if (client) client->setGeometry(0, 0, w, h);
+  const int w = width(), h = std::max(0, height() - top);
+  if (client) client->setGeometry(0, top, w, h);
+  view_.WindowResized(number_, w);
   if (w != node->w || h != node->h) view_.Report([&](gui::IViewSink& s) { s.Resize(number_, w, h); });
 }
 
@@ -480,7 +503,6 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
 }
 
 void TView::Make(const TObjNode& node) {
-  if (node.kind == gui::kMenu) return;  // menus are not mirrored yet
   TItem item;
   item.node = &node;
   item.kind = node.kind;
@@ -494,6 +516,7 @@ void TView::Make(const TObjNode& node) {
     if (n == 0) {
       main_ = win;
       Watch(win->client, n);
+      menus_.Attach(win);
     }
     // keys reach the window itself when nothing on it has the focus
     Watch(win, n);
@@ -677,8 +700,10 @@ void TView::Apply(TItem& item, const TObjNode& node) {
     win->applying = true;
     win->setWindowTitle(Q(node.text));
     win->move(node.x, node.y);
-    win->resize(node.w, node.h);
-    win->client->setGeometry(0, 0, node.w, node.h);
+    win->top = node.number == 0 ? menus_.Height() : 0;
+    win->resize(node.w, node.h + win->top);
+    win->client->setGeometry(0, win->top, node.w, node.h);
+    if (node.number == 0) menus_.Place(node.w);
     win->setFont(FontOf(node.font));
     win->setEnabled(node.enabled);
     // the border style: 0 none, 1 single (fixed size), 2 sizeable, 3 dialog,
@@ -710,7 +735,7 @@ void TView::Apply(TItem& item, const TObjNode& node) {
         win->showMaximized();
       else if (win->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         win->showNormal();
-        win->resize(node.w, node.h);
+        win->resize(node.w, node.h + win->top);
       } else {
         win->show();
       }

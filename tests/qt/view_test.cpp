@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -111,6 +113,20 @@ class ViewTest : public ::testing::Test {
     sink_.nodes[node->number] = node.get();
     owned_.push_back(std::move(node));
     view_->Created(*owned_.back());
+    return *owned_.back();
+  }
+  // a menu item under `parent` (-1: the menu bar)
+  TObjNode& MakeMenu(int parent, const std::string& text) {
+    auto node = std::make_unique<TObjNode>();
+    node->kind = kMenu;
+    node->number = static_cast<int>(owned_.size()) + 1;
+    node->parent = parent;
+    node->text = text;
+    if (parent > 0) sink_.nodes[parent]->children.push_back(node->number);
+    sink_.nodes[node->number] = node.get();
+    owned_.push_back(std::move(node));
+    view_->Created(*owned_.back());
+    if (parent > 0) view_->Changed(*sink_.nodes[parent]);
     return *owned_.back();
   }
   template <class W>
@@ -371,6 +387,68 @@ TEST_F(ViewTest, AListReportsEveryChoiceOnceAlsoOfTheItemAlreadyChosen) {
     if (line.rfind("select", 0) == 0) selects.push_back(line);
   const std::string want = "select " + std::to_string(l.number) + " 0";
   EXPECT_EQ(selects, (std::vector<std::string>{want, want}));
+}
+
+}  // namespace
+
+namespace {
+
+QAction* ActionOf(const QList<QAction*>& actions, int number) {
+  for (QAction* a : actions)
+    if (a->property("tamaNumber").toInt() == number) return a;
+  return nullptr;
+}
+
+TEST_F(ViewTest, MenuRecordsBecomeTheMenuBarAndAChoiceIsAClick) {
+  TObjNode& file = MakeMenu(-1, "File");
+  TObjNode& open = MakeMenu(file.number, "Open");
+  TObjNode& split = MakeMenu(file.number, "-");
+  TObjNode& save = MakeMenu(file.number, "Save");
+  TObjNode& help = MakeMenu(-1, "Help");
+  TObjNode& hidden = MakeMenu(-1, "Hidden");
+  save.shortcut = "Shift+Ctrl+PgDn";
+  save.checked = true;
+  view_->Changed(save);
+  hidden.visible = false;
+  view_->Changed(hidden);
+  QMenuBar* bar = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible())
+      if (auto* b = w->findChild<QMenuBar*>()) bar = b;
+  ASSERT_NE(bar, nullptr);
+  // the bar lies above the client area, whose size stays the model's
+  QWidget* window = bar->window();
+  EXPECT_EQ(window->height(), 400 + bar->height());
+  EXPECT_GT(bar->height(), 0);
+  QAction* fileAction = ActionOf(bar->actions(), file.number);
+  ASSERT_NE(fileAction, nullptr);
+  EXPECT_EQ(fileAction->text(), "File");
+  ASSERT_NE(fileAction->menu(), nullptr);
+  const QList<QAction*> items = fileAction->menu()->actions();
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_EQ(items[0]->text(), "Open");
+  EXPECT_TRUE(items[1]->isSeparator());
+  EXPECT_EQ(items[2]->shortcut(), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_PageDown));
+  EXPECT_TRUE(items[2]->isCheckable() && items[2]->isChecked());
+  QAction* helpAction = ActionOf(bar->actions(), help.number);
+  ASSERT_NE(helpAction, nullptr);
+  EXPECT_EQ(helpAction->menu(), nullptr);
+  EXPECT_FALSE(ActionOf(bar->actions(), hidden.number)->isVisible());
+  // the user's choice is a click; the tick stays as the model has it
+  sink_.log.clear();
+  items[0]->trigger();
+  items[2]->trigger();
+  helpAction->trigger();
+  Q_EMIT fileAction->menu()->aboutToShow();
+  EXPECT_EQ(sink_.log, (std::vector<std::string>{"click " + std::to_string(open.number) + " 0",
+                                                  "click " + std::to_string(save.number) + " 0",
+                                                  "click " + std::to_string(help.number) + " 0",
+                                                  "click " + std::to_string(file.number) + " 0"}));
+  EXPECT_TRUE(items[2]->isChecked());
+  (void)split;
+  // a destroyed item leaves the bar
+  view_->Destroyed(help);
+  EXPECT_EQ(ActionOf(bar->actions(), help.number), nullptr);
 }
 
 }  // namespace
