@@ -17,6 +17,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QFont>
 #include <QFrame>
@@ -40,6 +43,7 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QWidget>
 
 #include "dialogs.h"
@@ -122,6 +126,43 @@ unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
 
 class TView;
 
+// The widget that takes a drop for the object.
+QWidget* DropTarget(QWidget* w) {
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area->viewport();
+  return w;
+}
+
+// The files of a drop, as the run-time names them.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+  std::vector<std::string> files;
+  if (!data) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files.push_back(Sjis(url.toLocalFile()));
+  return files;
+}
+
+// A step's number (decimal, optional sign).
+bool ReadNumber(const std::string& s, int& out) {
+  if (s.empty() || s.size() > 10) return false;
+  size_t i = s[0] == '-' || s[0] == '+' ? 1 : 0;
+  if (i >= s.size()) return false;
+  long v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+  }
+  out = static_cast<int>(s[0] == '-' ? -v : v);
+  return true;
+}
+
+// The absolute index of the tree node with a path as a step writes it (UTF-8).
+int TreeIndexOf(const TObjNode& node, const std::string& utf8Path) {
+  const std::string path = sjis::Utf8ToSjisLossy(utf8Path);
+  for (size_t i = 0; i < node.tree.size(); ++i)
+    if (node.tree[i].path == path) return static_cast<int>(i);
+  return -1;
+}
+
 // A widget painting the model: イメージ, ラベル, アニメ, トラック, and 母艦's
 // client area with the text 表示 drew. Without a background of its own it
 // is transparent over what lies beneath.
@@ -158,6 +199,7 @@ class TWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
   TView& view_;
@@ -294,6 +336,64 @@ class TView : public gui::IWindowView, public QObject {
     }
     if (verb == "type" && args.size() >= 2 && node.kind == gui::kMemo) {
       static_cast<QPlainTextEdit*>(w)->setPlainText(QString::fromStdString(args[1]));
+      return true;
+    }
+    if (verb == "drop" && node.fileDrop) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (size_t i = 1; i < args.size(); ++i) urls << QUrl::fromLocalFile(QString::fromStdString(args[i]));
+      data.setUrls(urls);
+      QWidget* target = DropTarget(w);
+      QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &drop);
+      return drop.isAccepted();
+    }
+    if (node.kind == gui::kGrid && (verb == "sort" || verb == "edit" || verb == "cell")) {
+      auto* g = static_cast<QTableWidget*>(w);
+      int row = 0, col = 0;
+      if (verb == "sort") {
+        if (args.size() < 2 || !ReadNumber(args[1], col) || col < 0 || col >= g->columnCount()) return false;
+        Q_EMIT g->horizontalHeader()->sectionClicked(col);
+        return true;
+      }
+      if (args.size() < 3 || !ReadNumber(args[1], row) || !ReadNumber(args[2], col)) return false;
+      if (row < 1 || row > g->rowCount() || col < 0 || col >= g->columnCount() || !g->item(row - 1, col)) return false;
+      if (verb == "cell") {
+        Q_EMIT g->cellClicked(row - 1, col);
+        return true;
+      }
+      if (!node.gridEdit || args.size() < 4) return false;
+      g->item(row - 1, col)->setText(QString::fromStdString(args[3]));  // as the cell's editor ends
+      return true;
+    }
+    if (verb == "rename" && node.kind == gui::kTree && args.size() >= 3 && !node.readOnly) {
+      const int index = TreeIndexOf(node, args[1]);
+      auto* t = static_cast<QTreeWidget*>(w);
+      for (QTreeWidgetItemIterator it(t); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toInt() == index && index >= 0) {
+          (*it)->setText(0, QString::fromStdString(args[2]));  // as the item's editor ends
+          return true;
+        }
+      return false;
+    }
+    if ((verb == "enter" || verb == "leave") && node.kind == gui::kAnime) {
+      if (verb == "enter") {
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
+        QCoreApplication::sendEvent(w, &enter);
+      } else {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w, &leave);
+      }
+      return true;
+    }
+    if (verb == "moveto" && node.kind == gui::kForm && args.size() >= 3 && w->isVisible()) {
+      int x = 0, y = 0;
+      if (!ReadNumber(args[1], x) || !ReadNumber(args[2], y)) return false;
+      const QPoint old = w->pos();
+      w->move(x, y);
+      // the window system may tell of the move later: the user's move is now
+      QMoveEvent move(QPoint(x, y), old);
+      QCoreApplication::sendEvent(w, &move);
       return true;
     }
     if (verb == "close" && node.kind == gui::kForm) {
@@ -446,13 +546,46 @@ void TWindow::resizeEvent(QResizeEvent* e) {
   if (w != node->w || h != node->h) view_.Report([&](gui::IViewSink& s) { s.Resize(number_, w, h); });
 }
 
-void TView::Watch(QWidget* w, int number) {
-  w->setProperty("tamaNumber", number);
-  w->installEventFilter(this);
-  w->setMouseTracking(true);
+void TWindow::moveEvent(QMoveEvent* e) {
+  QWidget::moveEvent(e);
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node || applying || view_.Applying() || !isVisible()) return;
+  if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
+  const QPoint at = pos();
+  if (at.x() != node->x || at.y() != node->y)
+    view_.Report([&](gui::IViewSink& s) { s.MoveWindow(number_, at.x(), at.y()); });
 }
 
+void TView::Watch(QWidget* w, int number) {
+  w->setProperty("tamaNumber", number);
+  w->setProperty("tamaDrop", number);
+  w->installEventFilter(this);
+  w->setMouseTracking(true);
+  // a scrolling box takes drops on its viewport
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+    area->viewport()->setProperty("tamaDrop", number);
+    area->viewport()->installEventFilter(this);
+  }
+}
+
+
+
 bool TView::eventFilter(QObject* o, QEvent* e) {
+  // files dragged onto an object that takes them (not the widget's own text drop)
+  if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) {
+    const QVariant d = o->property("tamaDrop");
+    const TObjNode* node = d.isValid() ? NodeOf(d.toInt()) : nullptr;
+    if (!node || !node->fileDrop) return false;
+    auto* drop = static_cast<QDropEvent*>(e);
+    const std::vector<std::string> files = DroppedFiles(drop->mimeData());
+    if (files.empty()) return false;
+    drop->acceptProposedAction();
+    if (e->type() == QEvent::Drop) {
+      const int number = d.toInt();
+      Report([&](gui::IViewSink& s) { s.Drop(number, files); });
+    }
+    return true;
+  }
   const QVariant v = o->property("tamaNumber");
   if (!v.isValid() || applying_) return false;
   const int number = v.toInt();
@@ -485,6 +618,14 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
           (node->kind == gui::kImage || node->kind == gui::kLabel || node->kind == gui::kPanel))
         Report([&](gui::IViewSink& s) { s.Click(number, false); });
       if (dbl) Report([&](gui::IViewSink& s) { s.Click(number, true); });
+      return false;
+    }
+    case QEvent::Enter:
+    case QEvent::Leave: {
+      const TObjNode* node = NodeOf(number);
+      if (!node || node->kind != gui::kAnime) return false;
+      const bool enter = e->type() == QEvent::Enter;
+      Report([&](gui::IViewSink& s) { s.Hover(number, enter); });
       return false;
     }
     case QEvent::KeyPress:
@@ -615,6 +756,17 @@ void TView::Make(const TObjNode& node) {
       QObject::connect(g, &QTableWidget::cellClicked, [this, n](int row, int col) {
         Report([&](gui::IViewSink& s) { s.Cell(n, row + 1, col); });
       });
+      // the user's typing in a cell, and a click on a header cell (the model sorts)
+      QObject::connect(g, &QTableWidget::itemChanged, [this, n](QTableWidgetItem* cell) {
+        if (Applying() || !cell) return;
+        const int row = cell->row() + 1, col = cell->column();
+        const std::string text = Sjis(cell->text());
+        Report([&](gui::IViewSink& s) { s.CellEdited(n, row, col, text); });
+      });
+      g->horizontalHeader()->setSectionsClickable(true);
+      QObject::connect(g->horizontalHeader(), &QHeaderView::sectionClicked, [this, n](int col) {
+        Report([&](gui::IViewSink& s) { s.SortColumn(n, col); });
+      });
       w = g;
       break;
     }
@@ -654,6 +806,15 @@ void TView::Make(const TObjNode& node) {
         if (Applying() || !cur) return;
         const int index = cur->data(0, Qt::UserRole).toInt();
         Report([&](gui::IViewSink& s) { s.TreeSelect(n, index); });
+      });
+      // the end of an in-place edit of a node's text
+      t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::SelectedClicked);
+      QObject::connect(t, &QTreeWidget::itemChanged, [this, n](QTreeWidgetItem* it, int) {
+        if (Applying() || !it) return;
+        const int index = it->data(0, Qt::UserRole).toInt();
+        const std::string text = Sjis(it->text(0));
+        Report([&](gui::IViewSink& s) { s.TreeRename(n, index, text); });
       });
       w = t;
       break;
@@ -765,6 +926,8 @@ void TView::Apply(TItem& item, const TObjNode& node) {
     pal.setColor(QPalette::Base, Colour(node.background));
   }
   w->setPalette(pal);
+  w->setAcceptDrops(node.fileDrop);
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) area->viewport()->setAcceptDrops(node.fileDrop);
   ApplyKind(item, node);
   // the widget order of the container: the last is in front
   if (const TObjNode* parent = NodeOf(node.parent); parent && !parent->children.empty()) {
@@ -867,6 +1030,17 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
             cell->setText(text);
         }
       if (node.gridRow >= 1 && node.gridRow < rows) g->setCurrentCell(node.gridRow - 1, node.gridCol);
+      for (int c = 0; c < cols && c < static_cast<int>(node.gridColWidths.size()); ++c)
+        g->setColumnWidth(c, node.gridColWidths[c]);
+      g->setEditTriggers(node.gridEdit ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed
+                                       : QAbstractItemView::NoEditTriggers);
+      g->setSelectionBehavior(node.gridRowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+      // the header shows the direction of the last sort
+      QHeaderView* top = g->horizontalHeader();
+      top->setSortIndicatorShown(node.gridSort && node.gridSortColumn >= 0);
+      if (node.gridSort && node.gridSortColumn >= 0)
+        top->setSortIndicator(node.gridSortColumn, node.gridSortDown ? Qt::DescendingOrder : Qt::AscendingOrder);
       break;
     }
     case gui::kPanel: {
@@ -907,19 +1081,31 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
     }
     case gui::kTree: {
       auto* t = static_cast<QTreeWidget*>(w);
-      t->clear();
-      std::vector<QTreeWidgetItem*> stack;
-      for (size_t i = 0; i < node.tree.size(); ++i) {
-        const gui::TTreeNode& tn = node.tree[i];
-        const size_t level = static_cast<size_t>(std::max(0, tn.level));
-        if (stack.size() > level) stack.resize(level);
-        QTreeWidgetItem* it = stack.empty() ? new QTreeWidgetItem(t) : new QTreeWidgetItem(stack.back());
-        it->setText(0, Q(tn.text));
-        it->setData(0, Qt::UserRole, static_cast<int>(i));
-        it->setExpanded(true);
-        stack.push_back(it);
-        if (static_cast<int>(i) == node.treeSelected) t->setCurrentItem(it);
+      // rebuilt only when the nodes changed (an edit that just ended keeps its item)
+      QString shape = node.readOnly ? QStringLiteral("r") : QStringLiteral("e");
+      for (const gui::TTreeNode& tn : node.tree) shape += QString::number(tn.level) + QChar(1) + Q(tn.text) + QChar(2);
+      std::vector<QTreeWidgetItem*> all;
+      if (t->property("tamaShape").toString() != shape) {
+        t->setProperty("tamaShape", shape);
+        t->clear();
+        std::vector<QTreeWidgetItem*> stack;
+        for (size_t i = 0; i < node.tree.size(); ++i) {
+          const gui::TTreeNode& tn = node.tree[i];
+          const size_t level = static_cast<size_t>(std::max(0, tn.level));
+          if (stack.size() > level) stack.resize(level);
+          QTreeWidgetItem* it = stack.empty() ? new QTreeWidgetItem(t) : new QTreeWidgetItem(stack.back());
+          it->setText(0, Q(tn.text));
+          it->setData(0, Qt::UserRole, static_cast<int>(i));
+          if (!node.readOnly) it->setFlags(it->flags() | Qt::ItemIsEditable);
+          stack.push_back(it);
+        }
       }
+      for (QTreeWidgetItemIterator it(t); *it; ++it) all.push_back(*it);
+      for (size_t i = 0; i < all.size() && i < node.tree.size(); ++i) {
+        all[i]->setExpanded(node.tree[i].expanded);
+        if (static_cast<int>(i) == node.treeSelected) t->setCurrentItem(all[i]);
+      }
+      if (node.treeSelected < 0) t->setCurrentItem(nullptr);
       break;
     }
     case gui::kRadio: {

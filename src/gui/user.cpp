@@ -249,6 +249,42 @@ TUser UserSortColumn(TTamaBase& t, int number, int col) {
   return TUser::kDone;
 }
 
+TUser UserTreeRename(TTamaBase& t, int number, int index, const std::string& text) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kTree || node->readOnly) return TUser::kCannot;
+  if (index < 0 || index >= static_cast<int>(node->tree.size())) return TUser::kOutOfRange;
+  RenameTreeNode(*node, index, text);
+  Changed(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserEditCell(TTamaBase& t, int number, int row, int col, const std::string& text) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kGrid || !node->gridEdit || !node->grid) return TUser::kCannot;
+  // the header and the cells there are; the empty last row takes typing too
+  if (row < 0 || col < 0 || row >= GridRows(*node) || col >= GridCols(*node)) return TUser::kOutOfRange;
+  node->grid->SetCell(col, row, text);
+  node->gridRow = std::max(row, 1);
+  node->gridCol = col;
+  Changed(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserTypeRich(TTamaBase& t, int number, std::string text, std::vector<TTextRun> runs) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kRichEdit) return TUser::kCannot;
+  int64_t covered = 0;
+  for (const TTextRun& r : runs) covered += r.length;
+  if (covered != static_cast<int64_t>(text.size())) runs.clear();
+  node->text = std::move(text);
+  node->runs = std::move(runs);
+  node->selStart = static_cast<int>(node->text.size());
+  node->selLength = 0;
+  Changed(t, *node);
+  Raise(t, number, kSlotChange);
+  return TUser::kDone;
+}
+
 TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h) {
   TObjNode* node = Gui(t).Find(number);
   if (!node || node->kind != kTrack) return TUser::kCannot;

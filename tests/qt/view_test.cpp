@@ -51,6 +51,25 @@ class TSink : public IViewSink {
   void Cell(int n, int r, int c) override { Add("cell", n, r, c); }
   void Mouse(int n, int slot, int x, int y, unsigned m) override { Add("mouse", n, slot, x, y, static_cast<int>(m)); }
   void Key(int n, int slot, int code, unsigned m) override { Add("key", n, slot, code, static_cast<int>(m)); }
+  void Drop(int n, const std::vector<std::string>& files) override {
+    std::string line = "drop " + std::to_string(n);
+    for (const auto& f : files) line += " " + f;
+    log.push_back(line);
+  }
+  void SortColumn(int n, int col) override { Add("sort", n, col); }
+  void TreeRename(int n, int i, const std::string& text) override {
+    log.push_back("rename " + std::to_string(n) + " " + std::to_string(i) + " " + text);
+  }
+  void CellEdited(int n, int r, int c, const std::string& text) override {
+    log.push_back("edit " + std::to_string(n) + " " + std::to_string(r) + " " + std::to_string(c) + " " + text);
+  }
+  void RichType(int n, const std::string& text, const std::vector<TTextRun>& runs) override {
+    std::string line = "rich " + std::to_string(n) + " " + text;
+    for (const auto& r : runs) line += " " + std::to_string(r.length) + (r.font.bold ? "b" : "");
+    log.push_back(line);
+  }
+  void Hover(int n, bool enter) override { Add("hover", n, enter); }
+  void Track(int n, int x, int y, int w, int h) override { Add("track", n, x, y, w, h); }
   void Resize(int n, int w, int h) override { Add("resize", n, w, h); }
   void MoveWindow(int n, int x, int y) override { Add("moveto", n, x, y); }
   void Close(int n) override { Add("close", n); }
