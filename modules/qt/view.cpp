@@ -344,6 +344,10 @@ class TView : public gui::IWindowView, public QObject {
       for (size_t i = 1; i < args.size(); ++i) urls << QUrl::fromLocalFile(QString::fromStdString(args[i]));
       data.setUrls(urls);
       QWidget* target = DropTarget(w);
+      // the drag enters first: the drop goes to the widget that took it
+      QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &enter);
+      if (!enter.isAccepted()) return false;
       QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
       QCoreApplication::sendEvent(target, &drop);
       return drop.isAccepted();
