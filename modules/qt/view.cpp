@@ -41,7 +41,10 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QIcon>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWidget>
@@ -125,6 +128,82 @@ unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
 }
 
 class TView;
+
+// The source text editor control: a plain text box with a margin of line
+// numbers when its settings ask for one.
+class TCodeEdit : public QPlainTextEdit {
+ public:
+  explicit TCodeEdit(QWidget* parent) : QPlainTextEdit(parent), margin_(new TMargin(*this)) {
+    QObject::connect(this, &QPlainTextEdit::blockCountChanged, [this](int) { Fit(); });
+    QObject::connect(this, &QPlainTextEdit::updateRequest, [this](const QRect& r, int dy) {
+      if (dy)
+        margin_->scroll(0, dy);
+      else
+        margin_->update(0, r.y(), margin_->width(), r.height());
+    });
+  }
+  void ShowNumbers(bool on) {
+    numbers_ = on;
+    Fit();
+  }
+  int MarginWidth() const {
+    if (!numbers_) return 0;
+    int digits = 1;
+    for (int n = std::max(1, blockCount()); n >= 10; n /= 10) ++digits;
+    return 6 + fontMetrics().horizontalAdvance(QChar('9')) * digits;
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QPlainTextEdit::resizeEvent(e);
+    const QRect r = contentsRect();
+    margin_->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+  }
+
+ private:
+  class TMargin : public QWidget {
+   public:
+    explicit TMargin(TCodeEdit& edit) : QWidget(&edit), edit_(edit) {}
+
+   protected:
+    void paintEvent(QPaintEvent* e) override {
+      QPainter p(this);
+      p.fillRect(e->rect(), palette().color(QPalette::Window));
+      p.setPen(palette().color(QPalette::WindowText));
+      p.setFont(edit_.font());
+      QTextBlock block = edit_.firstVisibleBlock();
+      int top = static_cast<int>(edit_.blockBoundingGeometry(block).translated(edit_.contentOffset()).top());
+      while (block.isValid() && top <= e->rect().bottom()) {
+        const int height = static_cast<int>(edit_.blockBoundingRect(block).height());
+        if (block.isVisible())
+          p.drawText(0, top, width() - 3, edit_.fontMetrics().height(), Qt::AlignRight,
+                     QString::number(block.blockNumber() + 1));
+        block = block.next();
+        top += height;
+      }
+    }
+
+   private:
+    TCodeEdit& edit_;
+  };
+  void Fit() {
+    setViewportMargins(MarginWidth(), 0, 0, 0);
+    margin_->setVisible(numbers_);
+    const QRect r = contentsRect();
+    margin_->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+  }
+  TMargin* margin_;
+  bool numbers_ = false;
+};
+
+// The runs of a rich text that cover it: the stored ones, else the whole
+// text in the object's font.
+std::vector<gui::TTextRun> RunsOf(const TObjNode& node) {
+  int64_t covered = 0;
+  for (const gui::TTextRun& r : node.runs) covered += r.length;
+  if (!node.runs.empty() && covered == static_cast<int64_t>(node.text.size())) return node.runs;
+  return {gui::TTextRun{static_cast<int>(node.text.size()), node.font}};
+}
 
 // The widget that takes a drop for the object.
 QWidget* DropTarget(QWidget* w) {
@@ -688,7 +767,7 @@ void TView::Make(const TObjNode& node) {
     }
     case gui::kMemo:
     case gui::kTEditor: {
-      auto* e = new QPlainTextEdit(parent);
+      auto* e = node.kind == gui::kTEditor ? new TCodeEdit(parent) : new QPlainTextEdit(parent);
       QObject::connect(e, &QPlainTextEdit::textChanged, [this, n, e] {
         if (Applying()) return;
         Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
@@ -698,9 +777,38 @@ void TView::Make(const TObjNode& node) {
     }
     case gui::kRichEdit: {
       auto* e = new QTextEdit(parent);
+      e->setAcceptRichText(false);
+      // what the user typed, with the fonts the box shows
       QObject::connect(e, &QTextEdit::textChanged, [this, n, e] {
         if (Applying()) return;
-        Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
+        const TObjNode* node = NodeOf(n);
+        if (!node) return;
+        std::vector<gui::TTextRun> runs;
+        auto fontOf = [&](const QTextCharFormat& f) {
+          const QFont font = f.font().resolve(e->document()->defaultFont());
+          gui::TFont out;
+          out.name = Sjis(font.family());
+          const int px = font.pixelSize() > 0 ? font.pixelSize() : PixelSize(node->font.size);
+          out.size = static_cast<int>(std::lround(px * 72.0 / 96.0));
+          out.bold = font.bold();
+          out.italic = font.italic();
+          out.underline = font.underline();
+          const QColor c = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : Colour(node->font.color);
+          out.color = c.red() | (c.green() << 8) | (c.blue() << 16);
+          return out;
+        };
+        for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next()) {
+          for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid()) runs.push_back({static_cast<int>(Sjis(f.text()).size()), fontOf(f.charFormat())});
+          }
+          if (b.next().isValid()) {
+            if (runs.empty()) runs.push_back({0, fontOf(b.charFormat())});
+            runs.back().length += 2;  // the line break
+          }
+        }
+        const std::string text = SjisLines(e->toPlainText());
+        Report([&](gui::IViewSink& s) { s.RichType(n, text, runs); });
       });
       w = e;
       break;
@@ -948,9 +1056,19 @@ void TView::Apply(TItem& item, const TObjNode& node) {
 void TView::ApplyKind(TItem& item, const TObjNode& node) {
   QWidget* w = item.widget;
   switch (node.kind) {
-    case gui::kButton:
-      static_cast<QPushButton*>(w)->setText(Q(node.text));
+    case gui::kButton: {
+      auto* b = static_cast<QPushButton*>(w);
+      b->setText(Q(node.text));
+      // a picture button shows its picture beside the caption
+      const QString file = node.pictureButton && node.hasPicture ? QString::fromStdString(node.pictureFile) : QString();
+      if (b->property("tamaPicture").toString() != file) {
+        b->setProperty("tamaPicture", file);
+        const QPixmap picture = file.isEmpty() ? QPixmap() : QPixmap(file);
+        b->setIcon(picture.isNull() ? QIcon() : QIcon(picture));
+        if (!picture.isNull()) b->setIconSize(picture.size());
+      }
       break;
+    }
     case gui::kEdit: {
       auto* e = static_cast<QLineEdit*>(w);
       const QString text = Q(node.text);
@@ -964,14 +1082,43 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
       const QString text = QLines(node.text);
       if (e->toPlainText() != text) e->setPlainText(text);
       e->setReadOnly(node.readOnly);
-      e->setLineWrapMode((node.scrollBars & 2) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      if (node.kind == gui::kTEditor) {
+        // the editor's display settings: wrap, tab width, line numbers
+        auto* code = static_cast<TCodeEdit*>(e);
+        e->setLineWrapMode(node.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        e->setTabStopDistance(std::max(1, node.tabWidth) * QFontMetricsF(e->font()).horizontalAdvance(QChar(' ')));
+        code->ShowNumbers(node.lineNumbers);
+      } else {
+        e->setLineWrapMode((node.scrollBars & 2) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      }
       break;
     }
     case gui::kRichEdit: {
       auto* e = static_cast<QTextEdit*>(w);
-      const QString text = QLines(node.text);
-      if (e->toPlainText() != text) e->setPlainText(text);
       e->setReadOnly(node.readOnly);
+      // the text in its runs, rebuilt when text or fonts changed
+      const std::vector<gui::TTextRun> runs = RunsOf(node);
+      QString shape = Q(node.text);
+      for (const gui::TTextRun& r : runs)
+        shape += QChar(1) + QString::number(r.length) + Q(r.font.name) + QString::number(r.font.size) +
+                 QString::number(r.font.color) + QChar('0' + r.font.bold + 2 * r.font.italic + 4 * r.font.underline);
+      if (e->property("tamaRich").toString() == shape) break;
+      e->setProperty("tamaRich", shape);
+      e->clear();
+      QTextCursor cursor(e->document());
+      size_t at = 0;
+      bool skipLf = false;  // a CR LF split between two runs is one break
+      for (const gui::TTextRun& r : runs) {
+        const size_t len = std::min(static_cast<size_t>(std::max(0, r.length)), node.text.size() - at);
+        std::string piece = node.text.substr(at, len);
+        at += len;
+        if (skipLf && !piece.empty() && piece[0] == '\n') piece.erase(0, 1);
+        skipLf = !piece.empty() && piece.back() == '\r';
+        QTextCharFormat format;
+        format.setFont(FontOf(r.font));
+        format.setForeground(Colour(r.font.color));
+        cursor.insertText(QLines(piece), format);
+      }
       break;
     }
     case gui::kBar: {

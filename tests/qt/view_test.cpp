@@ -12,6 +12,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QHeaderView>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -25,6 +31,7 @@
 #include <vector>
 
 #include "gui/window_system.h"
+#include <QFile>
 
 using namespace tama::gui;
 
@@ -468,6 +475,99 @@ TEST_F(ViewTest, MenuRecordsBecomeTheMenuBarAndAChoiceIsAClick) {
   // a destroyed item leaves the bar
   view_->Destroyed(help);
   EXPECT_EQ(ActionOf(bar->actions(), help.number), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, RichTextShowsItsRunsAndTypingSendsTextAndRunsBack) {
+  TObjNode& r = Make(kRichEdit, 10, 10, 185, 89);
+  r.text = "abcde";
+  TFont bold = r.font;
+  bold.bold = true;
+  bold.color = 0x0000FF;  // red
+  r.runs = {{2, bold}, {3, r.font}};
+  view_->Changed(r);
+  auto* e = Widget<QTextEdit>(r);
+  ASSERT_NE(e, nullptr);
+  std::vector<std::pair<QString, bool>> fragments;
+  for (auto it = e->document()->begin().begin(); !it.atEnd(); ++it)
+    fragments.emplace_back(it.fragment().text(), it.fragment().charFormat().font().bold());
+  ASSERT_EQ(fragments.size(), 2u);
+  EXPECT_EQ(fragments[0], std::make_pair(QString("ab"), true));
+  EXPECT_EQ(fragments[1], std::make_pair(QString("cde"), false));
+  EXPECT_EQ(e->document()->begin().begin().fragment().charFormat().foreground().color(), QColor(255, 0, 0));
+  EXPECT_TRUE(sink_.log.empty());
+  // the user types at the end: the text and both runs go back
+  QTextCursor c(e->document());
+  c.movePosition(QTextCursor::End);
+  c.insertText("f");
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "rich " + std::to_string(r.number) + " abcdef 2b 4");
+}
+
+TEST_F(ViewTest, TheEditorControlShowsLineNumbersAndItsSettings) {
+  TObjNode& t = Make(kTEditor, 10, 10, 300, 200);
+  t.text = "one\r\ntwo";
+  view_->Changed(t);
+  auto* e = Widget<QPlainTextEdit>(t);
+  ASSERT_NE(e, nullptr);
+  const int plain = e->viewport()->geometry().left();
+  EXPECT_EQ(e->lineWrapMode(), QPlainTextEdit::NoWrap);
+  t.lineNumbers = true;
+  t.wordWrap = true;
+  t.tabWidth = 4;
+  view_->Changed(t);
+  EXPECT_GT(e->viewport()->geometry().left(), plain);  // room for the numbers
+  EXPECT_EQ(e->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+  EXPECT_DOUBLE_EQ(e->tabStopDistance(), 4 * QFontMetricsF(e->font()).horizontalAdvance(QChar(' ')));
+  EXPECT_EQ(e->toPlainText(), "one\ntwo");
+}
+
+TEST_F(ViewTest, APictureButtonShowsItsPicture) {
+  const QString file = QDir::tempPath() + "/tama_view_button.png";
+  QImage image(12, 10, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(file));
+  TObjNode& b = Make(kButton, 10, 10, 75, 25);
+  b.pictureButton = b.hasPicture = true;
+  b.pictureFile = file.toStdString();
+  view_->Changed(b);
+  auto* w = Widget<QPushButton>(b);
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(w->icon().isNull());
+  EXPECT_EQ(w->iconSize(), QSize(12, 10));
+  b.hasPicture = false;
+  view_->Changed(b);
+  EXPECT_TRUE(w->icon().isNull());
+  QFile::remove(file);
+}
+
+TEST_F(ViewTest, GridEditsAndHeaderClicksAndTreeRenamesAreReported) {
+  TObjNode& g = Make(kGrid, 10, 10, 320, 120);
+  g.grid = std::make_shared<tama::TCsvDb>(std::string_view("a,b\r\n1,2\r\n"));
+  g.gridEdit = true;
+  view_->Changed(g);
+  auto* table = Widget<QTableWidget>(g);
+  ASSERT_NE(table, nullptr);
+  ASSERT_NE(table->item(0, 1), nullptr);
+  EXPECT_EQ(table->item(0, 1)->text(), "2");
+  EXPECT_TRUE(sink_.log.empty());
+  table->item(0, 1)->setText("9");
+  Q_EMIT table->horizontalHeader()->sectionClicked(1);
+  TObjNode& t = Make(kTree, 10, 150, 121, 97);
+  t.tree = {{"A", "A", 0, true}, {"A\\B", "B", 1, false}};
+  view_->Changed(t);
+  auto* tree = Widget<QTreeWidget>(t);
+  ASSERT_NE(tree, nullptr);
+  QTreeWidgetItem* child = tree->topLevelItem(0)->child(0);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(child->flags() & Qt::ItemIsEditable);
+  child->setText(0, "C");
+  EXPECT_EQ(sink_.log, (std::vector<std::string>{"edit " + std::to_string(g.number) + " 1 1 9",
+                                                  "sort " + std::to_string(g.number) + " 1",
+                                                  "rename " + std::to_string(t.number) + " 1 C"}));
 }
 
 }  // namespace
