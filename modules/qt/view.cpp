@@ -38,7 +38,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleFactory>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
@@ -311,6 +313,7 @@ class TView : public gui::IWindowView, public QObject {
       seen_ = {};
       listChanged_ = {-1, -1};
       SyncMain();
+      SyncTray();
       if (depth_ == 0) FreeGraveyard();
     };
   }
@@ -519,6 +522,28 @@ class TView : public gui::IWindowView, public QObject {
     }
   }
 
+  // The tray icon as the model has it (only where the desktop has a tray).
+  void SyncTray() {
+    const bool shown = sink_->TrayShown() && QSystemTrayIcon::isSystemTrayAvailable();
+    if (!shown) {
+      if (tray_) tray_->hide();
+      return;
+    }
+    if (!tray_) {
+      tray_ = new QSystemTrayIcon(this);
+      tray_->setIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+      QObject::connect(tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why != QSystemTrayIcon::Trigger && why != QSystemTrayIcon::Context) return;
+        const bool right = why == QSystemTrayIcon::Context;
+        Report([&](gui::IViewSink& s) { s.Tray(right); });
+        if (main_) main_->activateWindow();
+      });
+    }
+    if (const TObjNode* main = sink_->Node(0)) tray_->setToolTip(Q(main->text));
+    if (main_ && !main_->windowIcon().isNull()) tray_->setIcon(main_->windowIcon());
+    tray_->show();
+  }
+
   const TObjNode* NodeOf(int number) {
     auto it = items_.find(number);
     return it == items_.end() ? nullptr : it->second.node;
@@ -566,6 +591,7 @@ class TView : public gui::IWindowView, public QObject {
   std::unordered_set<int> dead_;  // destroyed objects (numbers come back only after a reset)
   std::vector<QPointer<QWidget>> graveyard_;
   TMenus menus_;
+  QSystemTrayIcon* tray_ = nullptr;
   TWindow* main_ = nullptr;
   bool mainApplied_ = false;
   int depth_ = 0;

@@ -69,7 +69,7 @@ const TVerb kVerbs[] = {
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"debug", 1, 1}, {"dump", 1, 1},   {"busy", 1, -1},
     {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
-    {"shot", 1, 1},    {"rename", 3, 3},   {"edit", 4, 4},
+    {"shot", 1, 1},    {"rename", 3, 3},   {"edit", 4, 4},   {"tray", 1, 1},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -311,6 +311,12 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     // a picture of 母艦 as its window shows it (only a window can take one)
     std::string reason;
     if (!g.view->Shot(step.args[0], reason)) return Fail(t, step, reason);
+    return;
+  }
+  if (verb == "tray") {
+    // tray left|right: a button on the tray icon
+    if (step.args[0] != "left" && step.args[0] != "right") return Fail(t, step, "tray needs left or right");
+    if (UserTray(t, step.args[0] == "right") == TUser::kCannot) return Fail(t, step, "no tray icon is shown");
     return;
   }
   // the object the step names (close: 母艦 unless one is named)

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "gui/dialogs.h"
 #include "gui/mainwindow.h"
+#include "gui/readers.h"
 #include "gui/widgets.h"
 
 namespace tama::gui {
@@ -282,6 +284,25 @@ TUser UserTypeRich(TTamaBase& t, int number, std::string text, std::vector<TText
   node->selLength = 0;
   Changed(t, *node);
   Raise(t, number, kSlotChange);
+  return TUser::kDone;
+}
+
+TUser UserTray(TTamaBase& t, bool right) {
+  TGuiState& g = Gui(t);
+  if (!g.trayIcon || !g.Find(0)) return TUser::kCannot;
+  if (!right) {
+    Raise(t, 0, kSlotClick);
+    return TUser::kDone;
+  }
+  TDialogRequest r;
+  r.kind = TDialogKind::kYesNo;
+  r.command = "タスクトレイへアイコン表示";
+  r.caption = g.Main().text.empty() ? std::string("たまかず") : g.Main().text;
+  r.message = "終了しますか？";
+  r.font = DrawingFont(t);
+  const TDialogAnswer a = RunDialog(t, r);
+  if (a.button == 1)
+    if (TObjNode* main = Gui(t).Find(0)) CloseRequested(t, *main);
   return TUser::kDone;
 }
 

@@ -61,6 +61,9 @@ TUser UserEditCell(TTamaBase& t, int number, int row, int col, const std::string
 // Typing in a リッチエディタ that keeps its fonts: the text and the runs the
 // box shows (runs that do not cover the text are dropped); then 変更した時.
 TUser UserTypeRich(TTamaBase& t, int number, std::string text, std::vector<TTextRun> runs);
+// A button of the mouse on the tray icon (while it is shown): the left one is
+// 母艦's click; the right one asks "終了しますか？" and closes 母艦 on yes.
+TUser UserTray(TTamaBase& t, bool right);
 // A トラック moved or resized by the user.
 TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h);
 

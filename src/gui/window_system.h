@@ -54,6 +54,9 @@ class IViewSink {
   virtual void Hover(int number, bool enter) = 0;
   virtual void Track(int number, int x, int y, int w, int h) = 0;
   virtual void Resize(int number, int width, int height) = 0;
+  // the tray icon: shown (タスクトレイへアイコン表示), and a button on it
+  virtual bool TrayShown() = 0;
+  virtual void Tray(bool right) = 0;
   virtual void MoveWindow(int number, int x, int y) = 0;
   virtual void Close(int number) = 0;
 };

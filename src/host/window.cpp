@@ -61,6 +61,8 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Hover(int n, bool enter) override { gui::UserEnter(t_, n, enter); }
   void Track(int n, int x, int y, int w, int h) override { gui::UserTrack(t_, n, x, y, w, h); }
   void Resize(int n, int w, int h) override { gui::UserResize(t_, n, w, h); }
+  bool TrayShown() override { return gui::Gui(t_).trayIcon; }
+  void Tray(bool right) override { gui::UserTray(t_, right); }
   void MoveWindow(int n, int x, int y) override { gui::UserMoveWindow(t_, n, x, y); }
   void Close(int n) override { gui::UserClose(t_, n); }
 

@@ -78,6 +78,8 @@ class TSink : public IViewSink {
   void Hover(int n, bool enter) override { Add("hover", n, enter); }
   void Track(int n, int x, int y, int w, int h) override { Add("track", n, x, y, w, h); }
   void Resize(int n, int w, int h) override { Add("resize", n, w, h); }
+  bool TrayShown() override { return false; }
+  void Tray(bool right) override { Add("tray", right); }
   void MoveWindow(int n, int x, int y) override { Add("moveto", n, x, y); }
   void Close(int n) override { Add("close", n); }
 
