@@ -17,6 +17,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QFont>
 #include <QFrame>
@@ -35,16 +38,23 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleFactory>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QIcon>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QWidget>
 
 #include "dialogs.h"
 #include "gui/window_system.h"
 #include "loop.h"
+#include "menus.h"
 #include "sjis/convert.h"
 
 #include "text.h"
@@ -121,6 +131,119 @@ unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
 
 class TView;
 
+// The source text editor control: a plain text box with a margin of line
+// numbers when its settings ask for one.
+class TCodeEdit : public QPlainTextEdit {
+ public:
+  explicit TCodeEdit(QWidget* parent) : QPlainTextEdit(parent), margin_(new TMargin(*this)) {
+    QObject::connect(this, &QPlainTextEdit::blockCountChanged, [this](int) { Fit(); });
+    QObject::connect(this, &QPlainTextEdit::updateRequest, [this](const QRect& r, int dy) {
+      if (dy)
+        margin_->scroll(0, dy);
+      else
+        margin_->update(0, r.y(), margin_->width(), r.height());
+    });
+  }
+  void ShowNumbers(bool on) {
+    numbers_ = on;
+    Fit();
+  }
+  int MarginWidth() const {
+    if (!numbers_) return 0;
+    int digits = 1;
+    for (int n = std::max(1, blockCount()); n >= 10; n /= 10) ++digits;
+    return 6 + fontMetrics().horizontalAdvance(QChar('9')) * digits;
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QPlainTextEdit::resizeEvent(e);
+    const QRect r = contentsRect();
+    margin_->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+  }
+
+ private:
+  class TMargin : public QWidget {
+   public:
+    explicit TMargin(TCodeEdit& edit) : QWidget(&edit), edit_(edit) {}
+
+   protected:
+    void paintEvent(QPaintEvent* e) override {
+      QPainter p(this);
+      p.fillRect(e->rect(), palette().color(QPalette::Window));
+      p.setPen(palette().color(QPalette::WindowText));
+      p.setFont(edit_.font());
+      QTextBlock block = edit_.firstVisibleBlock();
+      int top = static_cast<int>(edit_.blockBoundingGeometry(block).translated(edit_.contentOffset()).top());
+      while (block.isValid() && top <= e->rect().bottom()) {
+        const int height = static_cast<int>(edit_.blockBoundingRect(block).height());
+        if (block.isVisible())
+          p.drawText(0, top, width() - 3, edit_.fontMetrics().height(), Qt::AlignRight,
+                     QString::number(block.blockNumber() + 1));
+        block = block.next();
+        top += height;
+      }
+    }
+
+   private:
+    TCodeEdit& edit_;
+  };
+  void Fit() {
+    setViewportMargins(MarginWidth(), 0, 0, 0);
+    margin_->setVisible(numbers_);
+    const QRect r = contentsRect();
+    margin_->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+  }
+  TMargin* margin_;
+  bool numbers_ = false;
+};
+
+// The runs of a rich text that cover it: the stored ones, else the whole
+// text in the object's font.
+std::vector<gui::TTextRun> RunsOf(const TObjNode& node) {
+  int64_t covered = 0;
+  for (const gui::TTextRun& r : node.runs) covered += r.length;
+  if (!node.runs.empty() && covered == static_cast<int64_t>(node.text.size())) return node.runs;
+  return {gui::TTextRun{static_cast<int>(node.text.size()), node.font}};
+}
+
+// The widget that takes a drop for the object.
+QWidget* DropTarget(QWidget* w) {
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area->viewport();
+  return w;
+}
+
+// The files of a drop, as the run-time names them.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+  std::vector<std::string> files;
+  if (!data) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files.push_back(Sjis(url.toLocalFile()));
+  return files;
+}
+
+// A step's number (decimal, optional sign).
+bool ReadNumber(const std::string& s, int& out) {
+  if (s.empty() || s.size() > 10) return false;
+  size_t i = s[0] == '-' || s[0] == '+' ? 1 : 0;
+  if (i >= s.size()) return false;
+  long v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+  }
+  out = static_cast<int>(s[0] == '-' ? -v : v);
+  return true;
+}
+
+// The absolute index of the tree node with a path as a step writes it (UTF-8).
+int TreeIndexOf(const TObjNode& node, const std::string& utf8Path) {
+  const std::string path = sjis::Utf8ToSjisLossy(utf8Path);
+  for (size_t i = 0; i < node.tree.size(); ++i)
+    if (node.tree[i].path == path) return static_cast<int>(i);
+  return -1;
+}
+
 // A widget painting the model: イメージ, ラベル, アニメ, トラック, and 母艦's
 // client area with the text 表示 drew. Without a background of its own it
 // is transparent over what lies beneath.
@@ -152,10 +275,12 @@ class TWindow : public QWidget {
   // the window system gives it then is the program's doing, not the user's
   Qt::WindowState wantedState = Qt::WindowNoState;
   bool flagsSet = false;
+  int top = 0;  // the menu bar's height above the client area
 
  protected:
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
   TView& view_;
@@ -173,11 +298,22 @@ struct TItem {
 
 class TView : public gui::IWindowView, public QObject {
  public:
-  TView(gui::IViewSink* sink, TQtLoop& loop) : sink_(sink), loop_(loop) {
+  TView(gui::IViewSink* sink, TQtLoop& loop)
+      : sink_(sink),
+        loop_(loop),
+        menus_([this](int n) { return sink_->Node(n); },
+               [this](int n) { Report([&](gui::IViewSink& s) { s.Click(n, false); }); },
+               [this](QWidget* w) { Bury(w); }) {
+    // the bar takes room above the client area, whose size stays
+    menus_.heightChanged = [this] {
+      auto it = items_.find(0);
+      if (it != items_.end() && it->second.node) Apply(it->second, *it->second.node);
+    };
     loop_.beforeWait = [this] {
       seen_ = {};
       listChanged_ = {-1, -1};
       SyncMain();
+      SyncTray();
       if (depth_ == 0) FreeGraveyard();
     };
   }
@@ -207,11 +343,13 @@ class TView : public gui::IWindowView, public QObject {
   // ---- the model's changes ----
   void Created(const TObjNode& node) override {
     SyncMain();
+    if (node.kind == gui::kMenu) return menus_.Created(node);
     dead_.erase(node.number);
     Make(node);
   }
   void Changed(const TObjNode& node) override {
     SyncMain();
+    if (node.kind == gui::kMenu) return menus_.Changed(node);
     if (dead_.count(node.number)) return;  // a destroyed record waiting to be freed
     auto it = items_.find(node.number);
     if (it == items_.end() || it->second.node != &node) {
@@ -222,6 +360,7 @@ class TView : public gui::IWindowView, public QObject {
     Apply(it->second, node);
   }
   void Destroyed(const TObjNode& node) override {
+    if (node.kind == gui::kMenu) return menus_.Destroyed(node);
     auto it = items_.find(node.number);
     if (node.number != 0) dead_.insert(node.number);
     if (it == items_.end() || it->second.node != &node) return;
@@ -255,6 +394,8 @@ class TView : public gui::IWindowView, public QObject {
   }
   bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) override {
     SyncMain();
+    // a menu item is chosen as the user chooses it
+    if (node.kind == gui::kMenu) return (verb == "menu" || verb == "click") && node.enabled && menus_.Choose(node.number);
     auto it = items_.find(node.number);
     if (it == items_.end() || it->second.node != &node || !it->second.widget) return false;
     QWidget* w = it->second.widget;
@@ -277,6 +418,68 @@ class TView : public gui::IWindowView, public QObject {
     }
     if (verb == "type" && args.size() >= 2 && node.kind == gui::kMemo) {
       static_cast<QPlainTextEdit*>(w)->setPlainText(QString::fromStdString(args[1]));
+      return true;
+    }
+    if (verb == "drop" && node.fileDrop) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (size_t i = 1; i < args.size(); ++i) urls << QUrl::fromLocalFile(QString::fromStdString(args[i]));
+      data.setUrls(urls);
+      QWidget* target = DropTarget(w);
+      // the drag enters first: the drop goes to the widget that took it
+      QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &drop);
+      return drop.isAccepted();
+    }
+    if (node.kind == gui::kGrid && (verb == "sort" || verb == "edit" || verb == "cell")) {
+      auto* g = static_cast<QTableWidget*>(w);
+      int row = 0, col = 0;
+      if (verb == "sort") {
+        if (args.size() < 2 || !ReadNumber(args[1], col) || col < 0 || col >= g->columnCount()) return false;
+        Q_EMIT g->horizontalHeader()->sectionClicked(col);
+        return true;
+      }
+      if (args.size() < 3 || !ReadNumber(args[1], row) || !ReadNumber(args[2], col)) return false;
+      if (row < 1 || row > g->rowCount() || col < 0 || col >= g->columnCount() || !g->item(row - 1, col)) return false;
+      if (verb == "cell") {
+        Q_EMIT g->cellClicked(row - 1, col);
+        return true;
+      }
+      if (!node.gridEdit || args.size() < 4) return false;
+      g->item(row - 1, col)->setText(QString::fromStdString(args[3]));  // as the cell's editor ends
+      return true;
+    }
+    if (verb == "rename" && node.kind == gui::kTree && args.size() >= 3 && !node.readOnly) {
+      const int index = TreeIndexOf(node, args[1]);
+      auto* t = static_cast<QTreeWidget*>(w);
+      for (QTreeWidgetItemIterator it(t); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toInt() == index && index >= 0) {
+          (*it)->setText(0, QString::fromStdString(args[2]));  // as the item's editor ends
+          return true;
+        }
+      return false;
+    }
+    if ((verb == "enter" || verb == "leave") && node.kind == gui::kAnime) {
+      if (verb == "enter") {
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
+        QCoreApplication::sendEvent(w, &enter);
+      } else {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w, &leave);
+      }
+      return true;
+    }
+    if (verb == "moveto" && node.kind == gui::kForm && args.size() >= 3 && w->isVisible()) {
+      int x = 0, y = 0;
+      if (!ReadNumber(args[1], x) || !ReadNumber(args[2], y)) return false;
+      const QPoint old = w->pos();
+      w->move(x, y);
+      // the window system may tell of the move later: the user's move is now
+      QMoveEvent move(QPoint(x, y), old);
+      QCoreApplication::sendEvent(w, &move);
       return true;
     }
     if (verb == "close" && node.kind == gui::kForm) {
@@ -319,11 +522,37 @@ class TView : public gui::IWindowView, public QObject {
     }
   }
 
+  // The tray icon as the model has it (only where the desktop has a tray).
+  void SyncTray() {
+    const bool shown = sink_->TrayShown() && QSystemTrayIcon::isSystemTrayAvailable();
+    if (!shown) {
+      if (tray_) tray_->hide();
+      return;
+    }
+    if (!tray_) {
+      tray_ = new QSystemTrayIcon(this);
+      tray_->setIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+      QObject::connect(tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why != QSystemTrayIcon::Trigger && why != QSystemTrayIcon::Context) return;
+        const bool right = why == QSystemTrayIcon::Context;
+        Report([&](gui::IViewSink& s) { s.Tray(right); });
+        if (main_) main_->activateWindow();
+      });
+    }
+    if (const TObjNode* main = sink_->Node(0)) tray_->setToolTip(Q(main->text));
+    if (main_ && !main_->windowIcon().isNull()) tray_->setIcon(main_->windowIcon());
+    tray_->show();
+  }
+
   const TObjNode* NodeOf(int number) {
     auto it = items_.find(number);
     return it == items_.end() ? nullptr : it->second.node;
   }
   TWindow* Main() { return main_; }
+  // a window's new width (the menu bar spans 母艦)
+  void WindowResized(int number, int width) {
+    if (number == 0) menus_.Place(width);
+  }
   bool Applying() const { return applying_ > 0; }
 
  private:
@@ -361,6 +590,8 @@ class TView : public gui::IWindowView, public QObject {
   std::unordered_map<int, TItem> items_;
   std::unordered_set<int> dead_;  // destroyed objects (numbers come back only after a reset)
   std::vector<QPointer<QWidget>> graveyard_;
+  TMenus menus_;
+  QSystemTrayIcon* tray_ = nullptr;
   TWindow* main_ = nullptr;
   bool mainApplied_ = false;
   int depth_ = 0;
@@ -418,18 +649,52 @@ void TWindow::resizeEvent(QResizeEvent* e) {
   const TObjNode* node = view_.NodeOf(number_);
   if (!node || applying || view_.Applying()) return;
   if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
-  const int w = width(), h = height();
-  if (client) client->setGeometry(0, 0, w, h);
+  const int w = width(), h = std::max(0, height() - top);
+  if (client) client->setGeometry(0, top, w, h);
+  view_.WindowResized(number_, w);
   if (w != node->w || h != node->h) view_.Report([&](gui::IViewSink& s) { s.Resize(number_, w, h); });
+}
+
+void TWindow::moveEvent(QMoveEvent* e) {
+  QWidget::moveEvent(e);
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node || applying || view_.Applying() || !isVisible()) return;
+  if (wantedState != Qt::WindowNoState && (windowState() & wantedState)) return;
+  const QPoint at = pos();
+  if (at.x() != node->x || at.y() != node->y)
+    view_.Report([&](gui::IViewSink& s) { s.MoveWindow(number_, at.x(), at.y()); });
 }
 
 void TView::Watch(QWidget* w, int number) {
   w->setProperty("tamaNumber", number);
+  w->setProperty("tamaDrop", number);
   w->installEventFilter(this);
   w->setMouseTracking(true);
+  // a scrolling box takes drops on its viewport
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+    area->viewport()->setProperty("tamaDrop", number);
+    area->viewport()->installEventFilter(this);
+  }
 }
 
+
+
 bool TView::eventFilter(QObject* o, QEvent* e) {
+  // files dragged onto an object that takes them (not the widget's own text drop)
+  if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) {
+    const QVariant d = o->property("tamaDrop");
+    const TObjNode* node = d.isValid() ? NodeOf(d.toInt()) : nullptr;
+    if (!node || !node->fileDrop) return false;
+    auto* drop = static_cast<QDropEvent*>(e);
+    const std::vector<std::string> files = DroppedFiles(drop->mimeData());
+    if (files.empty()) return false;
+    drop->acceptProposedAction();
+    if (e->type() == QEvent::Drop) {
+      const int number = d.toInt();
+      Report([&](gui::IViewSink& s) { s.Drop(number, files); });
+    }
+    return true;
+  }
   const QVariant v = o->property("tamaNumber");
   if (!v.isValid() || applying_) return false;
   const int number = v.toInt();
@@ -464,6 +729,14 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
       if (dbl) Report([&](gui::IViewSink& s) { s.Click(number, true); });
       return false;
     }
+    case QEvent::Enter:
+    case QEvent::Leave: {
+      const TObjNode* node = NodeOf(number);
+      if (!node || node->kind != gui::kAnime) return false;
+      const bool enter = e->type() == QEvent::Enter;
+      Report([&](gui::IViewSink& s) { s.Hover(number, enter); });
+      return false;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
       auto* k = static_cast<QKeyEvent*>(e);
@@ -480,7 +753,6 @@ bool TView::eventFilter(QObject* o, QEvent* e) {
 }
 
 void TView::Make(const TObjNode& node) {
-  if (node.kind == gui::kMenu) return;  // menus are not mirrored yet
   TItem item;
   item.node = &node;
   item.kind = node.kind;
@@ -494,6 +766,7 @@ void TView::Make(const TObjNode& node) {
     if (n == 0) {
       main_ = win;
       Watch(win->client, n);
+      menus_.Attach(win);
     }
     // keys reach the window itself when nothing on it has the focus
     Watch(win, n);
@@ -520,7 +793,7 @@ void TView::Make(const TObjNode& node) {
     }
     case gui::kMemo:
     case gui::kTEditor: {
-      auto* e = new QPlainTextEdit(parent);
+      auto* e = node.kind == gui::kTEditor ? new TCodeEdit(parent) : new QPlainTextEdit(parent);
       QObject::connect(e, &QPlainTextEdit::textChanged, [this, n, e] {
         if (Applying()) return;
         Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
@@ -530,9 +803,38 @@ void TView::Make(const TObjNode& node) {
     }
     case gui::kRichEdit: {
       auto* e = new QTextEdit(parent);
+      e->setAcceptRichText(false);
+      // what the user typed, with the fonts the box shows
       QObject::connect(e, &QTextEdit::textChanged, [this, n, e] {
         if (Applying()) return;
-        Report([&](gui::IViewSink& s) { s.Type(n, SjisLines(e->toPlainText())); });
+        const TObjNode* node = NodeOf(n);
+        if (!node) return;
+        std::vector<gui::TTextRun> runs;
+        auto fontOf = [&](const QTextCharFormat& f) {
+          const QFont font = f.font().resolve(e->document()->defaultFont());
+          gui::TFont out;
+          out.name = Sjis(font.family());
+          const int px = font.pixelSize() > 0 ? font.pixelSize() : PixelSize(node->font.size);
+          out.size = static_cast<int>(std::lround(px * 72.0 / 96.0));
+          out.bold = font.bold();
+          out.italic = font.italic();
+          out.underline = font.underline();
+          const QColor c = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : Colour(node->font.color);
+          out.color = c.red() | (c.green() << 8) | (c.blue() << 16);
+          return out;
+        };
+        for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next()) {
+          for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid()) runs.push_back({static_cast<int>(Sjis(f.text()).size()), fontOf(f.charFormat())});
+          }
+          if (b.next().isValid()) {
+            if (runs.empty()) runs.push_back({0, fontOf(b.charFormat())});
+            runs.back().length += 2;  // the line break
+          }
+        }
+        const std::string text = SjisLines(e->toPlainText());
+        Report([&](gui::IViewSink& s) { s.RichType(n, text, runs); });
       });
       w = e;
       break;
@@ -592,6 +894,17 @@ void TView::Make(const TObjNode& node) {
       QObject::connect(g, &QTableWidget::cellClicked, [this, n](int row, int col) {
         Report([&](gui::IViewSink& s) { s.Cell(n, row + 1, col); });
       });
+      // the user's typing in a cell, and a click on a header cell (the model sorts)
+      QObject::connect(g, &QTableWidget::itemChanged, [this, n](QTableWidgetItem* cell) {
+        if (Applying() || !cell) return;
+        const int row = cell->row() + 1, col = cell->column();
+        const std::string text = Sjis(cell->text());
+        Report([&](gui::IViewSink& s) { s.CellEdited(n, row, col, text); });
+      });
+      g->horizontalHeader()->setSectionsClickable(true);
+      QObject::connect(g->horizontalHeader(), &QHeaderView::sectionClicked, [this, n](int col) {
+        Report([&](gui::IViewSink& s) { s.SortColumn(n, col); });
+      });
       w = g;
       break;
     }
@@ -631,6 +944,15 @@ void TView::Make(const TObjNode& node) {
         if (Applying() || !cur) return;
         const int index = cur->data(0, Qt::UserRole).toInt();
         Report([&](gui::IViewSink& s) { s.TreeSelect(n, index); });
+      });
+      // the end of an in-place edit of a node's text
+      t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::SelectedClicked);
+      QObject::connect(t, &QTreeWidget::itemChanged, [this, n](QTreeWidgetItem* it, int) {
+        if (Applying() || !it) return;
+        const int index = it->data(0, Qt::UserRole).toInt();
+        const std::string text = Sjis(it->text(0));
+        Report([&](gui::IViewSink& s) { s.TreeRename(n, index, text); });
       });
       w = t;
       break;
@@ -677,8 +999,10 @@ void TView::Apply(TItem& item, const TObjNode& node) {
     win->applying = true;
     win->setWindowTitle(Q(node.text));
     win->move(node.x, node.y);
-    win->resize(node.w, node.h);
-    win->client->setGeometry(0, 0, node.w, node.h);
+    win->top = node.number == 0 ? menus_.Height() : 0;
+    win->resize(node.w, node.h + win->top);
+    win->client->setGeometry(0, win->top, node.w, node.h);
+    if (node.number == 0) menus_.Place(node.w);
     win->setFont(FontOf(node.font));
     win->setEnabled(node.enabled);
     // the border style: 0 none, 1 single (fixed size), 2 sizeable, 3 dialog,
@@ -710,7 +1034,7 @@ void TView::Apply(TItem& item, const TObjNode& node) {
         win->showMaximized();
       else if (win->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         win->showNormal();
-        win->resize(node.w, node.h);
+        win->resize(node.w, node.h + win->top);
       } else {
         win->show();
       }
@@ -740,6 +1064,8 @@ void TView::Apply(TItem& item, const TObjNode& node) {
     pal.setColor(QPalette::Base, Colour(node.background));
   }
   w->setPalette(pal);
+  w->setAcceptDrops(node.fileDrop);
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) area->viewport()->setAcceptDrops(node.fileDrop);
   ApplyKind(item, node);
   // the widget order of the container: the last is in front
   if (const TObjNode* parent = NodeOf(node.parent); parent && !parent->children.empty()) {
@@ -756,9 +1082,19 @@ void TView::Apply(TItem& item, const TObjNode& node) {
 void TView::ApplyKind(TItem& item, const TObjNode& node) {
   QWidget* w = item.widget;
   switch (node.kind) {
-    case gui::kButton:
-      static_cast<QPushButton*>(w)->setText(Q(node.text));
+    case gui::kButton: {
+      auto* b = static_cast<QPushButton*>(w);
+      b->setText(Q(node.text));
+      // a picture button shows its picture beside the caption
+      const QString file = node.pictureButton && node.hasPicture ? QString::fromStdString(node.pictureFile) : QString();
+      if (b->property("tamaPicture").toString() != file) {
+        b->setProperty("tamaPicture", file);
+        const QPixmap picture = file.isEmpty() ? QPixmap() : QPixmap(file);
+        b->setIcon(picture.isNull() ? QIcon() : QIcon(picture));
+        if (!picture.isNull()) b->setIconSize(picture.size());
+      }
       break;
+    }
     case gui::kEdit: {
       auto* e = static_cast<QLineEdit*>(w);
       const QString text = Q(node.text);
@@ -772,14 +1108,43 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
       const QString text = QLines(node.text);
       if (e->toPlainText() != text) e->setPlainText(text);
       e->setReadOnly(node.readOnly);
-      e->setLineWrapMode((node.scrollBars & 2) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      if (node.kind == gui::kTEditor) {
+        // the editor's display settings: wrap, tab width, line numbers
+        auto* code = static_cast<TCodeEdit*>(e);
+        e->setLineWrapMode(node.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        e->setTabStopDistance(std::max(1, node.tabWidth) * QFontMetricsF(e->font()).horizontalAdvance(QChar(' ')));
+        code->ShowNumbers(node.lineNumbers);
+      } else {
+        e->setLineWrapMode((node.scrollBars & 2) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      }
       break;
     }
     case gui::kRichEdit: {
       auto* e = static_cast<QTextEdit*>(w);
-      const QString text = QLines(node.text);
-      if (e->toPlainText() != text) e->setPlainText(text);
       e->setReadOnly(node.readOnly);
+      // the text in its runs, rebuilt when text or fonts changed
+      const std::vector<gui::TTextRun> runs = RunsOf(node);
+      QString shape = Q(node.text);
+      for (const gui::TTextRun& r : runs)
+        shape += QChar(1) + QString::number(r.length) + Q(r.font.name) + QString::number(r.font.size) +
+                 QString::number(r.font.color) + QChar('0' + r.font.bold + 2 * r.font.italic + 4 * r.font.underline);
+      if (e->property("tamaRich").toString() == shape) break;
+      e->setProperty("tamaRich", shape);
+      e->clear();
+      QTextCursor cursor(e->document());
+      size_t at = 0;
+      bool skipLf = false;  // a CR LF split between two runs is one break
+      for (const gui::TTextRun& r : runs) {
+        const size_t len = std::min(static_cast<size_t>(std::max(0, r.length)), node.text.size() - at);
+        std::string piece = node.text.substr(at, len);
+        at += len;
+        if (skipLf && !piece.empty() && piece[0] == '\n') piece.erase(0, 1);
+        skipLf = !piece.empty() && piece.back() == '\r';
+        QTextCharFormat format;
+        format.setFont(FontOf(r.font));
+        format.setForeground(Colour(r.font.color));
+        cursor.insertText(QLines(piece), format);
+      }
       break;
     }
     case gui::kBar: {
@@ -842,6 +1207,17 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
             cell->setText(text);
         }
       if (node.gridRow >= 1 && node.gridRow < rows) g->setCurrentCell(node.gridRow - 1, node.gridCol);
+      for (int c = 0; c < cols && c < static_cast<int>(node.gridColWidths.size()); ++c)
+        g->setColumnWidth(c, node.gridColWidths[c]);
+      g->setEditTriggers(node.gridEdit ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed
+                                       : QAbstractItemView::NoEditTriggers);
+      g->setSelectionBehavior(node.gridRowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+      // the header shows the direction of the last sort
+      QHeaderView* top = g->horizontalHeader();
+      top->setSortIndicatorShown(node.gridSort && node.gridSortColumn >= 0);
+      if (node.gridSort && node.gridSortColumn >= 0)
+        top->setSortIndicator(node.gridSortColumn, node.gridSortDown ? Qt::DescendingOrder : Qt::AscendingOrder);
       break;
     }
     case gui::kPanel: {
@@ -882,19 +1258,31 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
     }
     case gui::kTree: {
       auto* t = static_cast<QTreeWidget*>(w);
-      t->clear();
-      std::vector<QTreeWidgetItem*> stack;
-      for (size_t i = 0; i < node.tree.size(); ++i) {
-        const gui::TTreeNode& tn = node.tree[i];
-        const size_t level = static_cast<size_t>(std::max(0, tn.level));
-        if (stack.size() > level) stack.resize(level);
-        QTreeWidgetItem* it = stack.empty() ? new QTreeWidgetItem(t) : new QTreeWidgetItem(stack.back());
-        it->setText(0, Q(tn.text));
-        it->setData(0, Qt::UserRole, static_cast<int>(i));
-        it->setExpanded(true);
-        stack.push_back(it);
-        if (static_cast<int>(i) == node.treeSelected) t->setCurrentItem(it);
+      // rebuilt only when the nodes changed (an edit that just ended keeps its item)
+      QString shape = node.readOnly ? QStringLiteral("r") : QStringLiteral("e");
+      for (const gui::TTreeNode& tn : node.tree) shape += QString::number(tn.level) + QChar(1) + Q(tn.text) + QChar(2);
+      std::vector<QTreeWidgetItem*> all;
+      if (t->property("tamaShape").toString() != shape) {
+        t->setProperty("tamaShape", shape);
+        t->clear();
+        std::vector<QTreeWidgetItem*> stack;
+        for (size_t i = 0; i < node.tree.size(); ++i) {
+          const gui::TTreeNode& tn = node.tree[i];
+          const size_t level = static_cast<size_t>(std::max(0, tn.level));
+          if (stack.size() > level) stack.resize(level);
+          QTreeWidgetItem* it = stack.empty() ? new QTreeWidgetItem(t) : new QTreeWidgetItem(stack.back());
+          it->setText(0, Q(tn.text));
+          it->setData(0, Qt::UserRole, static_cast<int>(i));
+          if (!node.readOnly) it->setFlags(it->flags() | Qt::ItemIsEditable);
+          stack.push_back(it);
+        }
       }
+      for (QTreeWidgetItemIterator it(t); *it; ++it) all.push_back(*it);
+      for (size_t i = 0; i < all.size() && i < node.tree.size(); ++i) {
+        all[i]->setExpanded(node.tree[i].expanded);
+        if (static_cast<int>(i) == node.treeSelected) t->setCurrentItem(all[i]);
+      }
+      if (node.treeSelected < 0) t->setCurrentItem(nullptr);
       break;
     }
     case gui::kRadio: {

@@ -138,6 +138,9 @@ struct TObjNode {
   bool pictureButton = false;
   bool hasPicture = false;  // a picture is loaded or drawn
   int pictureW = 0, pictureH = 0;
+  // the file a ボタン's or メニュー's picture came from, as the system names
+  // it (empty: none, or a picture that is no file of its own)
+  std::string pictureFile;
 
   // グリッド: the cells (row 0 is the header row), current cell, modes
   std::shared_ptr<TCsvDb> grid;

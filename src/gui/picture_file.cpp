@@ -157,7 +157,8 @@ TObjNode& PictureLayer(TTamaBase& t, TObjNode& form) {
   return *layer;
 }
 
-TPictureSize LoadPicture(TTamaBase& t, std::string_view name) {
+TPictureSize LoadPicture(TTamaBase& t, std::string_view name, std::string* nativePath) {
+  if (nativePath) nativePath->clear();
   std::string file = ExtractPackedFile(t, name);
   if (file.empty()) {
     if (name == "クリップボード") return {};
@@ -175,8 +176,10 @@ TPictureSize LoadPicture(TTamaBase& t, std::string_view name) {
   }
   TPictureSize size;
   std::string reason;
-  switch (ReadPictureSize(support::NativePath(file), support::ExtensionPart(file), size, reason)) {
+  const std::string native = support::NativePath(file);
+  switch (ReadPictureSize(native, support::ExtensionPart(file), size, reason)) {
     case TPictureRead::kOk:
+      if (nativePath) *nativePath = native;
       return size;
     case TPictureRead::kUnsupported:
       if (sjis::ToLower(support::ExtensionPart(file)) == ".exe") break;

@@ -35,7 +35,9 @@ TObjNode& PictureLayer(TTamaBase& t, TObjNode& form);
 // The picture a name loads: a packed file, "クリップボード" (empty without a
 // picture), an object name (a name without extension: an イメージ's picture
 // or a フォーム's "img"), or a picture file completed as reading commands
-// complete names. Raises the loader's errors.
-TPictureSize LoadPicture(TTamaBase& t, std::string_view name);
+// complete names. Raises the loader's errors. `nativePath`, when given, gets
+// the file's path as the system names it (empty for a picture of an object
+// or of the clipboard).
+TPictureSize LoadPicture(TTamaBase& t, std::string_view name, std::string* nativePath = nullptr);
 
 }  // namespace tama::gui

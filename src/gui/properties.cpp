@@ -637,9 +637,10 @@ void WritePicture(TTamaBase& t, TObjNode& node, const std::string& text) {
       if (text.empty()) {
         node.hasPicture = false;
         node.pictureW = node.pictureH = 0;
+        node.pictureFile.clear();
       } else {
         Changed(t, node);
-        TPictureSize size = LoadPicture(t, text);
+        TPictureSize size = LoadPicture(t, text, &node.pictureFile);
         node.hasPicture = true;
         node.pictureW = size.w;
         node.pictureH = size.h;
@@ -683,8 +684,9 @@ void WritePicture(TTamaBase& t, TObjNode& node, const std::string& text) {
         node.ownerDraw = false;
         node.hasPicture = false;
         node.pictureW = node.pictureH = 0;
+        node.pictureFile.clear();
       } else {
-        TPictureSize size = LoadPicture(t, text);
+        TPictureSize size = LoadPicture(t, text, &node.pictureFile);
         node.hasPicture = true;
         node.ownerDraw = true;
         node.pictureW = size.w;

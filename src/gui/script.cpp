@@ -9,6 +9,7 @@
 #include "gui/mainwindow.h"
 #include "gui/objects.h"
 #include "gui/user.h"
+#include "gui/widgets.h"
 #include "sjis/convert.h"
 #include "support/number.h"
 
@@ -68,7 +69,7 @@ const TVerb kVerbs[] = {
     {"drop", 2, -1},   {"resize", 3, 3},   {"moveto", 3, 3}, {"close", 0, 1},  {"wait", 1, 1},
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"debug", 1, 1}, {"dump", 1, 1},   {"busy", 1, -1},
     {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
-    {"shot", 1, 1},
+    {"shot", 1, 1},    {"rename", 3, 3},   {"edit", 4, 4},   {"tray", 1, 1},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -312,6 +313,12 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     if (!g.view->Shot(step.args[0], reason)) return Fail(t, step, reason);
     return;
   }
+  if (verb == "tray") {
+    // tray left|right: a button on the tray icon
+    if (step.args[0] != "left" && step.args[0] != "right") return Fail(t, step, "tray needs left or right");
+    if (UserTray(t, step.args[0] == "right") == TUser::kCannot) return Fail(t, step, "no tray icon is shown");
+    return;
+  }
   // the object the step names (close: 母艦 unless one is named)
   std::string name = step.args.empty() ? std::string("母艦") : ToSjis(step.args[0]);
   TObjNode* node = nullptr;
@@ -450,6 +457,18 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     int col = 0;
     if (!ReadInt(step.args[1], col)) return Fail(t, step, "sort needs a column number");
     return done(UserSortColumn(t, number, col), "column " + step.args[1]);
+  }
+  if (verb == "rename") {
+    // rename O PATH TEXT: the in-place edit of a tree node ends with TEXT
+    if (kind != kTree) return done(TUser::kCannot);
+    const int index = FindTreePath(*node, ToSjis(step.args[1]));
+    return done(UserTreeRename(t, number, index, ToSjis(step.args[2])), "node " + step.args[1]);
+  }
+  if (verb == "edit") {
+    // edit O ROW COL TEXT: a grid cell typed in
+    int row = 0, col = 0;
+    if (!number2(1, 2, row, col)) return;
+    return done(UserEditCell(t, number, row, col, ToSjis(step.args[3])), "cell " + step.args[1] + "," + step.args[2]);
   }
   if (verb == "track") {
     int v[4] = {0, 0, 0, 0};

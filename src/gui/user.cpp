@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "gui/dialogs.h"
 #include "gui/mainwindow.h"
+#include "gui/readers.h"
 #include "gui/widgets.h"
 
 namespace tama::gui {
@@ -246,6 +248,61 @@ TUser UserSortColumn(TTamaBase& t, int number, int col) {
   if (!node || node->kind != kGrid) return TUser::kCannot;
   if (col < 0 || col >= GridCols(*node)) return TUser::kOutOfRange;
   SortGridByHeader(t, *node, col);
+  return TUser::kDone;
+}
+
+TUser UserTreeRename(TTamaBase& t, int number, int index, const std::string& text) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kTree || node->readOnly) return TUser::kCannot;
+  if (index < 0 || index >= static_cast<int>(node->tree.size())) return TUser::kOutOfRange;
+  RenameTreeNode(*node, index, text);
+  Changed(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserEditCell(TTamaBase& t, int number, int row, int col, const std::string& text) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kGrid || !node->gridEdit || !node->grid) return TUser::kCannot;
+  // the header and the cells there are; the empty last row takes typing too
+  if (row < 0 || col < 0 || row >= GridRows(*node) || col >= GridCols(*node)) return TUser::kOutOfRange;
+  node->grid->SetCell(col, row, text);
+  node->gridRow = std::max(row, 1);
+  node->gridCol = col;
+  Changed(t, *node);
+  return TUser::kDone;
+}
+
+TUser UserTypeRich(TTamaBase& t, int number, std::string text, std::vector<TTextRun> runs) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kRichEdit) return TUser::kCannot;
+  int64_t covered = 0;
+  for (const TTextRun& r : runs) covered += r.length;
+  if (covered != static_cast<int64_t>(text.size())) runs.clear();
+  node->text = std::move(text);
+  node->runs = std::move(runs);
+  node->selStart = static_cast<int>(node->text.size());
+  node->selLength = 0;
+  Changed(t, *node);
+  Raise(t, number, kSlotChange);
+  return TUser::kDone;
+}
+
+TUser UserTray(TTamaBase& t, bool right) {
+  TGuiState& g = Gui(t);
+  if (!g.trayIcon || !g.Find(0)) return TUser::kCannot;
+  if (!right) {
+    Raise(t, 0, kSlotClick);
+    return TUser::kDone;
+  }
+  TDialogRequest r;
+  r.kind = TDialogKind::kYesNo;
+  r.command = "タスクトレイへアイコン表示";
+  r.caption = g.Main().text.empty() ? std::string("たまかず") : g.Main().text;
+  r.message = "終了しますか？";
+  r.font = DrawingFont(t);
+  const TDialogAnswer a = RunDialog(t, r);
+  if (a.button == 1)
+    if (TObjNode* main = Gui(t).Find(0)) CloseRequested(t, *main);
   return TUser::kDone;
 }
 

@@ -52,6 +52,18 @@ TUser UserClose(TTamaBase& t, int number);
 TUser UserEnter(TTamaBase& t, int number, bool enter);
 // A click on header cell `col` of a グリッド (sorting when its ソート is on).
 TUser UserSortColumn(TTamaBase& t, int number, int col);
+// The user's in-place edit of node `index` of a ツリー (an editable one): the
+// node takes the text, the paths below it follow.
+TUser UserTreeRename(TTamaBase& t, int number, int index, const std::string& text);
+// The user's edit of a cell (row 0 the header) of a グリッド whose 編集 is on
+// (the grid raises no event for it).
+TUser UserEditCell(TTamaBase& t, int number, int row, int col, const std::string& text);
+// Typing in a リッチエディタ that keeps its fonts: the text and the runs the
+// box shows (runs that do not cover the text are dropped); then 変更した時.
+TUser UserTypeRich(TTamaBase& t, int number, std::string text, std::vector<TTextRun> runs);
+// A button of the mouse on the tray icon (while it is shown): the left one is
+// 母艦's click; the right one asks "終了しますか？" and closes 母艦 on yes.
+TUser UserTray(TTamaBase& t, bool right);
 // A トラック moved or resized by the user.
 TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h);
 

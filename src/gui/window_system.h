@@ -44,7 +44,21 @@ class IViewSink {
   virtual void Mouse(int number, int slot, int x, int y, unsigned modifiers) = 0;
   // slot: kSlotKeyDown, kSlotKeyUp; code: the virtual-key number
   virtual void Key(int number, int slot, int code, unsigned modifiers) = 0;
+  virtual void Drop(int number, const std::vector<std::string>& files) = 0;
+  // a click on header cell `col` of a グリッド
+  virtual void SortColumn(int number, int col) = 0;
+  // in-place edits: a ツリー node (absolute index), a グリッド cell (row 0 the header)
+  virtual void TreeRename(int number, int index, const std::string& text) = 0;
+  virtual void CellEdited(int number, int row, int col, const std::string& text) = 0;
+  // typing in a リッチエディタ: the text and its fonts as the box shows them
+  virtual void RichType(int number, const std::string& text, const std::vector<TTextRun>& runs) = 0;
+  // the mouse entering or leaving an アニメ; a トラック dragged
+  virtual void Hover(int number, bool enter) = 0;
+  virtual void Track(int number, int x, int y, int w, int h) = 0;
   virtual void Resize(int number, int width, int height) = 0;
+  // the tray icon: shown (タスクトレイへアイコン表示), and a button on it
+  virtual bool TrayShown() = 0;
+  virtual void Tray(bool right) = 0;
   virtual void MoveWindow(int number, int x, int y) = 0;
   virtual void Close(int number) = 0;
 };

@@ -51,7 +51,20 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Cell(int n, int row, int col) override { gui::UserCell(t_, n, row, col); }
   void Mouse(int n, int slot, int x, int y, unsigned mods) override { gui::UserMouse(t_, n, slot, x, y, mods); }
   void Key(int n, int slot, int code, unsigned mods) override { gui::UserKey(t_, n, slot, code, mods); }
+  void Drop(int n, const std::vector<std::string>& files) override { gui::UserDrop(t_, n, files); }
+  void SortColumn(int n, int col) override { gui::UserSortColumn(t_, n, col); }
+  void TreeRename(int n, int index, const std::string& text) override { gui::UserTreeRename(t_, n, index, text); }
+  void CellEdited(int n, int row, int col, const std::string& text) override {
+    gui::UserEditCell(t_, n, row, col, text);
+  }
+  void RichType(int n, const std::string& text, const std::vector<gui::TTextRun>& runs) override {
+    gui::UserTypeRich(t_, n, text, runs);
+  }
+  void Hover(int n, bool enter) override { gui::UserEnter(t_, n, enter); }
+  void Track(int n, int x, int y, int w, int h) override { gui::UserTrack(t_, n, x, y, w, h); }
   void Resize(int n, int w, int h) override { gui::UserResize(t_, n, w, h); }
+  bool TrayShown() override { return gui::Gui(t_).trayIcon; }
+  void Tray(bool right) override { gui::UserTray(t_, right); }
   void MoveWindow(int n, int x, int y) override { gui::UserMoveWindow(t_, n, x, y); }
   void Close(int n) override { gui::UserClose(t_, n); }
 

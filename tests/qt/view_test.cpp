@@ -12,6 +12,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QHeaderView>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -23,6 +31,7 @@
 #include <vector>
 
 #include "gui/window_system.h"
+#include <QFile>
 
 using namespace tama::gui;
 
@@ -49,7 +58,28 @@ class TSink : public IViewSink {
   void Cell(int n, int r, int c) override { Add("cell", n, r, c); }
   void Mouse(int n, int slot, int x, int y, unsigned m) override { Add("mouse", n, slot, x, y, static_cast<int>(m)); }
   void Key(int n, int slot, int code, unsigned m) override { Add("key", n, slot, code, static_cast<int>(m)); }
+  void Drop(int n, const std::vector<std::string>& files) override {
+    std::string line = "drop " + std::to_string(n);
+    for (const auto& f : files) line += " " + f;
+    log.push_back(line);
+  }
+  void SortColumn(int n, int col) override { Add("sort", n, col); }
+  void TreeRename(int n, int i, const std::string& text) override {
+    log.push_back("rename " + std::to_string(n) + " " + std::to_string(i) + " " + text);
+  }
+  void CellEdited(int n, int r, int c, const std::string& text) override {
+    log.push_back("edit " + std::to_string(n) + " " + std::to_string(r) + " " + std::to_string(c) + " " + text);
+  }
+  void RichType(int n, const std::string& text, const std::vector<TTextRun>& runs) override {
+    std::string line = "rich " + std::to_string(n) + " " + text;
+    for (const auto& r : runs) line += " " + std::to_string(r.length) + (r.font.bold ? "b" : "");
+    log.push_back(line);
+  }
+  void Hover(int n, bool enter) override { Add("hover", n, enter); }
+  void Track(int n, int x, int y, int w, int h) override { Add("track", n, x, y, w, h); }
   void Resize(int n, int w, int h) override { Add("resize", n, w, h); }
+  bool TrayShown() override { return false; }
+  void Tray(bool right) override { Add("tray", right); }
   void MoveWindow(int n, int x, int y) override { Add("moveto", n, x, y); }
   void Close(int n) override { Add("close", n); }
 
@@ -111,6 +141,20 @@ class ViewTest : public ::testing::Test {
     sink_.nodes[node->number] = node.get();
     owned_.push_back(std::move(node));
     view_->Created(*owned_.back());
+    return *owned_.back();
+  }
+  // a menu item under `parent` (-1: the menu bar)
+  TObjNode& MakeMenu(int parent, const std::string& text) {
+    auto node = std::make_unique<TObjNode>();
+    node->kind = kMenu;
+    node->number = static_cast<int>(owned_.size()) + 1;
+    node->parent = parent;
+    node->text = text;
+    if (parent > 0) sink_.nodes[parent]->children.push_back(node->number);
+    sink_.nodes[node->number] = node.get();
+    owned_.push_back(std::move(node));
+    view_->Created(*owned_.back());
+    if (parent > 0) view_->Changed(*sink_.nodes[parent]);
     return *owned_.back();
   }
   template <class W>
@@ -371,6 +415,161 @@ TEST_F(ViewTest, AListReportsEveryChoiceOnceAlsoOfTheItemAlreadyChosen) {
     if (line.rfind("select", 0) == 0) selects.push_back(line);
   const std::string want = "select " + std::to_string(l.number) + " 0";
   EXPECT_EQ(selects, (std::vector<std::string>{want, want}));
+}
+
+}  // namespace
+
+namespace {
+
+QAction* ActionOf(const QList<QAction*>& actions, int number) {
+  for (QAction* a : actions)
+    if (a->property("tamaNumber").toInt() == number) return a;
+  return nullptr;
+}
+
+TEST_F(ViewTest, MenuRecordsBecomeTheMenuBarAndAChoiceIsAClick) {
+  TObjNode& file = MakeMenu(-1, "File");
+  TObjNode& open = MakeMenu(file.number, "Open");
+  TObjNode& split = MakeMenu(file.number, "-");
+  TObjNode& save = MakeMenu(file.number, "Save");
+  TObjNode& help = MakeMenu(-1, "Help");
+  TObjNode& hidden = MakeMenu(-1, "Hidden");
+  save.shortcut = "Shift+Ctrl+PgDn";
+  save.checked = true;
+  view_->Changed(save);
+  hidden.visible = false;
+  view_->Changed(hidden);
+  QMenuBar* bar = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible())
+      if (auto* b = w->findChild<QMenuBar*>()) bar = b;
+  ASSERT_NE(bar, nullptr);
+  // the bar lies above the client area, whose size stays the model's
+  QWidget* window = bar->window();
+  EXPECT_EQ(window->height(), 400 + bar->height());
+  EXPECT_GT(bar->height(), 0);
+  QAction* fileAction = ActionOf(bar->actions(), file.number);
+  ASSERT_NE(fileAction, nullptr);
+  EXPECT_EQ(fileAction->text(), "File");
+  ASSERT_NE(fileAction->menu(), nullptr);
+  const QList<QAction*> items = fileAction->menu()->actions();
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_EQ(items[0]->text(), "Open");
+  EXPECT_TRUE(items[1]->isSeparator());
+  EXPECT_EQ(items[2]->shortcut(), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_PageDown));
+  EXPECT_TRUE(items[2]->isCheckable() && items[2]->isChecked());
+  QAction* helpAction = ActionOf(bar->actions(), help.number);
+  ASSERT_NE(helpAction, nullptr);
+  EXPECT_EQ(helpAction->menu(), nullptr);
+  EXPECT_FALSE(ActionOf(bar->actions(), hidden.number)->isVisible());
+  // the user's choice is a click; the tick stays as the model has it
+  sink_.log.clear();
+  items[0]->trigger();
+  items[2]->trigger();
+  helpAction->trigger();
+  Q_EMIT fileAction->menu()->aboutToShow();
+  EXPECT_EQ(sink_.log, (std::vector<std::string>{"click " + std::to_string(open.number) + " 0",
+                                                  "click " + std::to_string(save.number) + " 0",
+                                                  "click " + std::to_string(help.number) + " 0",
+                                                  "click " + std::to_string(file.number) + " 0"}));
+  EXPECT_TRUE(items[2]->isChecked());
+  (void)split;
+  // a destroyed item leaves the bar
+  view_->Destroyed(help);
+  EXPECT_EQ(ActionOf(bar->actions(), help.number), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewTest, RichTextShowsItsRunsAndTypingSendsTextAndRunsBack) {
+  TObjNode& r = Make(kRichEdit, 10, 10, 185, 89);
+  r.text = "abcde";
+  TFont bold = r.font;
+  bold.bold = true;
+  bold.color = 0x0000FF;  // red
+  r.runs = {{2, bold}, {3, r.font}};
+  view_->Changed(r);
+  auto* e = Widget<QTextEdit>(r);
+  ASSERT_NE(e, nullptr);
+  std::vector<std::pair<QString, bool>> fragments;
+  for (auto it = e->document()->begin().begin(); !it.atEnd(); ++it)
+    fragments.emplace_back(it.fragment().text(), it.fragment().charFormat().font().bold());
+  ASSERT_EQ(fragments.size(), 2u);
+  EXPECT_EQ(fragments[0], std::make_pair(QString("ab"), true));
+  EXPECT_EQ(fragments[1], std::make_pair(QString("cde"), false));
+  EXPECT_EQ(e->document()->begin().begin().fragment().charFormat().foreground().color(), QColor(255, 0, 0));
+  EXPECT_TRUE(sink_.log.empty());
+  // the user types at the end: the text and both runs go back
+  QTextCursor c(e->document());
+  c.movePosition(QTextCursor::End);
+  c.insertText("f");
+  ASSERT_FALSE(sink_.log.empty());
+  EXPECT_EQ(sink_.log.back(), "rich " + std::to_string(r.number) + " abcdef 2b 4");
+}
+
+TEST_F(ViewTest, TheEditorControlShowsLineNumbersAndItsSettings) {
+  TObjNode& t = Make(kTEditor, 10, 10, 300, 200);
+  t.text = "one\r\ntwo";
+  view_->Changed(t);
+  auto* e = Widget<QPlainTextEdit>(t);
+  ASSERT_NE(e, nullptr);
+  const int plain = e->viewport()->geometry().left();
+  EXPECT_EQ(e->lineWrapMode(), QPlainTextEdit::NoWrap);
+  t.lineNumbers = true;
+  t.wordWrap = true;
+  t.tabWidth = 4;
+  view_->Changed(t);
+  EXPECT_GT(e->viewport()->geometry().left(), plain);  // room for the numbers
+  EXPECT_EQ(e->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+  EXPECT_DOUBLE_EQ(e->tabStopDistance(), 4 * QFontMetricsF(e->font()).horizontalAdvance(QChar(' ')));
+  EXPECT_EQ(e->toPlainText(), "one\ntwo");
+}
+
+TEST_F(ViewTest, APictureButtonShowsItsPicture) {
+  const QString file = QDir::tempPath() + "/tama_view_button.png";
+  QImage image(12, 10, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(file));
+  TObjNode& b = Make(kButton, 10, 10, 75, 25);
+  b.pictureButton = b.hasPicture = true;
+  b.pictureFile = file.toStdString();
+  view_->Changed(b);
+  auto* w = Widget<QPushButton>(b);
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(w->icon().isNull());
+  EXPECT_EQ(w->iconSize(), QSize(12, 10));
+  b.hasPicture = false;
+  view_->Changed(b);
+  EXPECT_TRUE(w->icon().isNull());
+  QFile::remove(file);
+}
+
+TEST_F(ViewTest, GridEditsAndHeaderClicksAndTreeRenamesAreReported) {
+  TObjNode& g = Make(kGrid, 10, 10, 320, 120);
+  g.grid = std::make_shared<tama::TCsvDb>(std::string_view("a,b\r\n1,2\r\n"));
+  g.gridEdit = true;
+  view_->Changed(g);
+  auto* table = Widget<QTableWidget>(g);
+  ASSERT_NE(table, nullptr);
+  ASSERT_NE(table->item(0, 1), nullptr);
+  EXPECT_EQ(table->item(0, 1)->text(), "2");
+  EXPECT_TRUE(sink_.log.empty());
+  table->item(0, 1)->setText("9");
+  Q_EMIT table->horizontalHeader()->sectionClicked(1);
+  TObjNode& t = Make(kTree, 10, 150, 121, 97);
+  t.tree = {{"A", "A", 0, true}, {"A\\B", "B", 1, false}};
+  view_->Changed(t);
+  auto* tree = Widget<QTreeWidget>(t);
+  ASSERT_NE(tree, nullptr);
+  QTreeWidgetItem* child = tree->topLevelItem(0)->child(0);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(child->flags() & Qt::ItemIsEditable);
+  child->setText(0, "C");
+  EXPECT_EQ(sink_.log, (std::vector<std::string>{"edit " + std::to_string(g.number) + " 1 1 9",
+                                                  "sort " + std::to_string(g.number) + " 1",
+                                                  "rename " + std::to_string(t.number) + " 1 C"}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/tama.h"
 #include "frontend/normalize.h"
 #include "gui/objects.h"
+#include "gui/user.h"
 #include "gui/widgets.h"
 
 namespace tama::gui {
@@ -283,6 +284,42 @@ TEST(Widgets, GridHeaderSortTogglesAndKeepsTheLastRow) {
   EXPECT_EQ(column(0), (std::vector<std::string>{"名", "C", "b", "A", "a", ""}));
   SortGridByHeader(r.t, grid, 1);
   EXPECT_EQ(column(1), (std::vector<std::string>{"数", "1", "2", "3", "4", ""}));
+}
+
+// The user's in-place edits: a grid cell only when 編集 is on, a tree node
+// only when the tree is editable, rich text only with runs that cover it.
+TEST(Widgets, UserEditsOfCellsNodesAndRichText) {
+  TRun r;
+  TObjNode& grid = r.Make("表", "グリッド");
+  LoadGrid(r.t, grid, "名,数\r\nb,1\r\n");
+  EXPECT_EQ(UserEditCell(r.t, grid.number, 1, 1, "9"), TUser::kCannot);  // 編集 is off
+  grid.gridEdit = true;
+  struct {
+    int row, col;
+    TUser want;
+  } cells[] = {{1, 1, TUser::kDone}, {0, 0, TUser::kDone}, {2, 0, TUser::kDone}, {3, 0, TUser::kOutOfRange},
+               {1, 2, TUser::kOutOfRange}, {-1, 0, TUser::kOutOfRange}};
+  for (const auto& c : cells) EXPECT_EQ(UserEditCell(r.t, grid.number, c.row, c.col, "x"), c.want) << c.row << "," << c.col;
+  EXPECT_EQ(grid.grid->GetCell(1, 1), "x");
+  EXPECT_EQ(grid.grid->GetCell(0, 0), "x");
+  TObjNode& tree = r.Make("木", "ツリー");
+  AddTreePaths(r.t, tree, "A\\B\r\nA\\C");
+  EXPECT_EQ(UserTreeRename(r.t, tree.number, 1, "D"), TUser::kDone);
+  EXPECT_EQ(Paths(tree), (std::vector<std::string>{"A", "A\\D", "A\\C"}));
+  EXPECT_EQ(UserTreeRename(r.t, tree.number, 0, "E"), TUser::kDone);
+  EXPECT_EQ(Paths(tree), (std::vector<std::string>{"E", "E\\D", "E\\C"}));
+  EXPECT_EQ(UserTreeRename(r.t, tree.number, 3, "F"), TUser::kOutOfRange);
+  tree.readOnly = true;
+  EXPECT_EQ(UserTreeRename(r.t, tree.number, 0, "F"), TUser::kCannot);
+  TObjNode& rich = r.Make("文", "リッチエディタ");
+  TFont bold;
+  bold.bold = true;
+  EXPECT_EQ(UserTypeRich(r.t, rich.number, "abc", {{1, bold}, {2, TFont{}}}), TUser::kDone);
+  EXPECT_EQ(rich.runs.size(), 2u);
+  EXPECT_EQ(UserTypeRich(r.t, rich.number, "abcd", {{1, bold}, {2, TFont{}}}), TUser::kDone);
+  EXPECT_TRUE(rich.runs.empty());  // runs that do not cover the text are dropped
+  EXPECT_EQ(rich.text, "abcd");
+  EXPECT_EQ(UserTypeRich(r.t, grid.number, "x", {}), TUser::kCannot);
 }
 
 TEST(Widgets, TrackerKeepsItsMinimum) {
