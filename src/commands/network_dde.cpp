@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kTopicLimit = 10;
 constexpr int64_t kStartRetryMs = 100;
-constexpr int64_t kStartLimitMs = 5000;
+constexpr int64_t kStartLimitMs = 20000;
 
 struct TDdeTopic {
   std::string name, path;

@@ -80,6 +80,10 @@ touch -h -d '2000-01-01' "$stale"
 run dde_client.tmk >/dev/null 2>&1
 wait $server; check "dde past a stale socket" 0 $?
 check "stale socket removed" no "$([ -e "$stale" ] && echo yes || echo no)"
+# nothing answers: the program of DDEファイル名 is started, and it gets the command
+run dde_start.tmk >start.out 2>&1; check "dde start status" 0 $?
+for _ in $(seq 300); do [ "$(wc -l <start.out)" -ge 3 ] && break; sleep 0.1; done
+check "dde started its server" "$(printf '%s\n' "" DDE:終わり 送った | sort)" "$(sort start.out)"
 
 # --- facts from the system
 printf 'ユーザー名取得を、表示\nコンピューター名取得を、表示\n' | iconv -f UTF-8 -t CP932 >facts.tmk
