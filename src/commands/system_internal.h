@@ -35,6 +35,8 @@ namespace sys {
 
 // ---- processes (system_process.cpp) ----
 void Kidou(TTamaBase& t, int id);
+// What 起動 does with its argument (also DDE送信's start of its server).
+void StartProgram(TTamaBase& t, std::string commandLine);
 void KidouShiteMatsu(TTamaBase& t, int id);
 void ExplorerDeHiraku(TTamaBase& t, int id);
 void Kanrenzukeru(TTamaBase& t, int id);

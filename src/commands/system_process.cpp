@@ -99,8 +99,9 @@ void WaitForChild(TTamaBase& t, pid_t pid) {
 
 }  // namespace
 
-void Kidou(TTamaBase& t, int) {
-  std::string x = t.PopArgValue();
+void Kidou(TTamaBase& t, int) { StartProgram(t, t.PopArgValue()); }
+
+void StartProgram(TTamaBase& t, std::string x) {
   std::string packed = ExtractPackedFile(t, x);
   if (!packed.empty()) x = packed;
   const support::TCommandLine line = support::SplitCommandLine(x);

@@ -45,6 +45,8 @@ class TQuickRef {
 struct TFileState;
 struct TFindCsv;  // support/csvdb.h
 struct TSystemState;  // commands/system_internal.h
+struct TSocketState;  // commands/network_tcp.cpp
+struct TDdeState;     // commands/network_dde.cpp
 namespace gui {
 struct TGuiState;  // gui/model.h
 }
@@ -87,6 +89,10 @@ class TTamaBase {
   std::shared_ptr<TFindCsv> tableSearch;
   // the open registry key and the open INI file (made on first use)
   std::shared_ptr<TSystemState> systemState;
+  // the TCP client and server, and the DDE server topics (made on first use;
+  // their sockets close with the state)
+  std::shared_ptr<TSocketState> socketState;
+  std::shared_ptr<TDdeState> ddeState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル

@@ -19,6 +19,8 @@ namespace {
 
 constexpr uint32_t kMaxFrame = 16u << 20;
 
+}  // namespace
+
 bool PrivateFolder(const std::string& path, std::string& error) {
   struct stat st{};
   if (lstat(path.c_str(), &st) != 0) {
@@ -37,6 +39,8 @@ bool PrivateFolder(const std::string& path, std::string& error) {
   }
   return true;
 }
+
+namespace {
 
 bool FillAddress(const std::string& path, sockaddr_un& addr, std::string& error) {
   std::memset(&addr, 0, sizeof addr);
@@ -99,7 +103,10 @@ bool ReadFrame(int fd, std::string& s, int timeoutMs) {
   return n == 0 || ReadAll(fd, s.data(), n, timeoutMs);
 }
 
-int Connect(const std::string& path, std::string& error) {
+}  // namespace
+
+int ConnectTo(const std::string& path, std::string& error, bool* refused) {
+  if (refused) *refused = false;
   sockaddr_un addr;
   if (!FillAddress(path, addr, error)) return -1;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -108,14 +115,18 @@ int Connect(const std::string& path, std::string& error) {
     return -1;
   }
   if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    error = path + ": " + std::strerror(errno);
+    const int e = errno;
+    error = path + ": " + std::strerror(e);
+    if (refused) *refused = e == ECONNREFUSED;
     close(fd);
     return -1;
   }
   return fd;
 }
 
-}  // namespace
+bool WriteRequest(int fd, std::string_view topic, std::string_view data) {
+  return WriteFrame(fd, topic) && WriteFrame(fd, data);
+}
 
 std::string RuntimeFolder(std::string& error) {
   const char* xdg = std::getenv("XDG_RUNTIME_DIR");
@@ -146,7 +157,10 @@ std::string SocketPath(std::string_view folder, std::string_view service) {
 int Listen(std::string_view service, std::string& error) {
   const std::string folder = RuntimeFolder(error);
   if (folder.empty()) return -1;
-  const std::string path = SocketPath(folder, service);
+  return ListenAt(SocketPath(folder, service), error);
+}
+
+int ListenAt(const std::string& path, std::string& error) {
   sockaddr_un addr;
   if (!FillAddress(path, addr, error)) return -1;
   struct stat st{};
@@ -156,7 +170,7 @@ int Listen(std::string_view service, std::string& error) {
       return -1;
     }
     std::string why;
-    int live = Connect(path, why);
+    int live = ConnectTo(path, why);
     if (live >= 0) {
       close(live);
       error = path + ": the service is in use";
@@ -220,11 +234,11 @@ void Reply(TRequest& request, bool ack) {
 int Send(std::string_view service, std::string_view topic, std::string_view data, int timeoutMs, std::string& error) {
   const std::string folder = RuntimeFolder(error);
   if (folder.empty()) return -1;
-  int fd = Connect(SocketPath(folder, service), error);
+  int fd = ConnectTo(SocketPath(folder, service), error);
   if (fd < 0) return -1;
   int result = -1;
   char b = 0;
-  if (!WriteFrame(fd, topic) || !WriteFrame(fd, data)) {
+  if (!WriteRequest(fd, topic, data)) {
     error = "the request could not be sent";
   } else if (timeoutMs < 0) {
     result = 1;

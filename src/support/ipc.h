@@ -38,4 +38,14 @@ void Reply(TRequest& request, bool ack);
 // error).
 int Send(std::string_view service, std::string_view topic, std::string_view data, int timeoutMs, std::string& error);
 
+// The same pieces on a socket of any path (services of their own naming):
+// a private folder of this user made when missing (false with the reason);
+// a server socket at the path (a stale one replaced, a live one kept); a
+// connection to the path (-1 with the reason; `refused` tells a socket file
+// that nobody accepts on); a request written on a connection.
+bool PrivateFolder(const std::string& path, std::string& error);
+int ListenAt(const std::string& path, std::string& error);
+int ConnectTo(const std::string& path, std::string& error, bool* refused = nullptr);
+bool WriteRequest(int fd, std::string_view topic, std::string_view data);
+
 }  // namespace tama::ipc

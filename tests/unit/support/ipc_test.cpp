@@ -87,5 +87,33 @@ TEST_F(Ipc, StaleSocketReplacedLiveOneKept) {
   StopListening(fd, "svc");
 }
 
+TEST_F(Ipc, SocketOfItsOwnPath) {
+  std::string error;
+  const std::string folder = RuntimeFolder(error) + "/own";
+  ASSERT_TRUE(PrivateFolder(folder, error)) << error;
+  const std::string path = folder + "/topic@1";
+  bool refused = false;
+  EXPECT_EQ(ConnectTo(path, error, &refused), -1);
+  EXPECT_FALSE(refused);  // no file at all
+  int fd = ListenAt(path, error);
+  ASSERT_GE(fd, 0) << error;
+  int client = ConnectTo(path, error, &refused);
+  ASSERT_GE(client, 0) << error;
+  // written without waiting: the server reads it when it comes to it
+  ASSERT_TRUE(WriteRequest(client, "topic", std::string("a\0b", 3)));
+  close(client);
+  TRequest r;
+  bool got = false;
+  for (int i = 0; i < 200 && !(got = Accept(fd, r)); ++i) usleep(10000);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(r.topic, "topic");
+  EXPECT_EQ(r.data, std::string("a\0b", 3));
+  Reply(r, true);  // the client is gone: nothing breaks
+  close(fd);
+  // the file stays behind a server that ended: a connect is refused
+  EXPECT_EQ(ConnectTo(path, error, &refused), -1);
+  EXPECT_TRUE(refused);
+}
+
 }  // namespace
 }  // namespace tama::ipc
