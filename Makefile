@@ -9,6 +9,8 @@ export CCACHE_NOHASHDIR := 1
 
 DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc \
         libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
+DEBS += libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
+        gstreamer1.0-tools
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -45,6 +45,7 @@ class TQuickRef {
 struct TFileState;
 struct TFindCsv;  // support/csvdb.h
 struct TSystemState;  // commands/system_internal.h
+struct TSoundState;   // commands/sound_internal.h
 namespace gui {
 struct TGuiState;  // gui/model.h
 }
@@ -87,6 +88,8 @@ class TTamaBase {
   std::shared_ptr<TFindCsv> tableSearch;
   // the open registry key and the open INI file (made on first use)
   std::shared_ptr<TSystemState> systemState;
+  // the players of the sound commands (made on first use)
+  std::shared_ptr<TSoundState> soundState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル

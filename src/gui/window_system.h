@@ -65,6 +65,8 @@ class IWindowView {
   virtual bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) = 0;
   // A PNG of 母艦's client area; false with the reason.
   virtual bool Shot(const std::string& file, std::string& error) = 0;
+  // The desktop's beep.
+  virtual void Beep() {}
 };
 
 // The dialogs as windows. Each is modal and runs the toolkit's events while
