@@ -71,14 +71,7 @@ class TPlayer : public IPlayer {
       if (gerror) g_error_free(gerror);
       return false;
     }
-    GstElement* pipe = gst_element_factory_make("playbin", nullptr);
-    if (!pipe) {
-      g_free(uri);
-      error = "the GStreamer element \"playbin\" is missing";
-      return false;
-    }
-    pipe_ = GST_ELEMENT(gst_object_ref_sink(pipe));
-    g_object_set(pipe_, "uri", uri, nullptr);
+    uri_ = uri;
     g_free(uri);
     fallback_ = false;
     GstElement* sink = ChosenAudioSink();
@@ -86,15 +79,8 @@ class TPlayer : public IPlayer {
       sink = DiscardingSink();
       fallback_ = true;
     }
-    SetAudioSink(sink);
-    if (!videoWindow_)
-      if (GstElement* video = DiscardingSink()) g_object_set(pipe_, "video-sink", video, nullptr);
-    bus_ = gst_element_get_bus(pipe_);
-    GPollFD pollfd{};
-    gst_bus_get_pollfd(bus_, &pollfd);
-    fd_ = pollfd.fd;
     target_ = play ? GST_STATE_PLAYING : GST_STATE_PAUSED;
-    if (!Reach(wait, error)) {
+    if (!Build(sink, error) || !Reach(wait, error)) {
       Close();
       return false;
     }
@@ -283,14 +269,39 @@ class TPlayer : public IPlayer {
     return Fallback(wait, error);
   }
 
+  // A new pipeline (a playbin cannot take another sink after its sink
+  // failed); its bus has a descriptor of its own.
   bool Fallback(bool wait, std::string& error) {
+    const GstState target = target_;
+    Close();
     fallback_ = true;
-    gst_element_set_state(pipe_, GST_STATE_NULL);
-    SetAudioSink(DiscardingSink());
+    target_ = target;
+    if (!Build(DiscardingSink(), error)) return false;
     return Reach(wait, error);
   }
 
+  // The pipeline for the file with that audio sink (taken over).
+  bool Build(GstElement* sink, std::string& error) {
+    GstElement* pipe = gst_element_factory_make("playbin", nullptr);
+    if (!pipe) {
+      if (sink) gst_object_unref(sink);
+      error = "the GStreamer element \"playbin\" is missing";
+      return false;
+    }
+    pipe_ = GST_ELEMENT(gst_object_ref_sink(pipe));
+    g_object_set(pipe_, "uri", uri_.c_str(), nullptr);
+    SetAudioSink(sink);
+    if (!videoWindow_)
+      if (GstElement* video = DiscardingSink()) g_object_set(pipe_, "video-sink", video, nullptr);
+    bus_ = gst_element_get_bus(pipe_);
+    GPollFD pollfd{};
+    gst_bus_get_pollfd(bus_, &pollfd);
+    fd_ = pollfd.fd;
+    return true;
+  }
+
   bool videoWindow_;
+  std::string uri_;
   GstElement* pipe_ = nullptr;
   GstElement* sink_ = nullptr;  // the audio sink in use (our own reference)
   GstBus* bus_ = nullptr;

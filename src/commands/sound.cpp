@@ -25,7 +25,10 @@ void TSoundChannel::Rewatch(TTamaBase& t, bool keepsAlive) {
     Unwatch();
     return;
   }
-  TEventLoop* loop = t.host.Loop();
+  Watch(t.host.Loop(), keepsAlive);
+}
+
+void TSoundChannel::Watch(TEventLoop* loop, bool keepsAlive) {
   const int fd = player->Descriptor();
   if (watch_ && loop == loop_ && fd == watchedFd_ && keepsAlive == keepsAlive_) return;
   Unwatch();
@@ -52,10 +55,14 @@ void TSoundChannel::Close() {
 
 void TSoundChannel::Dispatch() {
   if (!player) return;
+  TEventLoop* loop = loop_;
+  const bool keepsAlive = keepsAlive_;
   for (const media::IPlayer::TEvent& event : player->Take()) {
     if (!IsOpen()) break;
     if (onEvent) onEvent(event);
   }
+  // a player that started over on another sink has a new descriptor
+  if (IsOpen() && watch_ && player->Descriptor() != watchedFd_) Watch(loop, keepsAlive);
 }
 
 // ---- the state ----

@@ -36,6 +36,7 @@ struct TSoundChannel {
   void Close();
 
  private:
+  void Watch(TEventLoop* loop, bool keepsAlive);
   void Dispatch();
 
   TEventLoop* loop_ = nullptr;
