@@ -5,8 +5,10 @@
 #   b.ogg  about 300 ms of Vorbis, when NAME.needs names "ogg"
 #   c.mid  a few notes, when NAME.needs names "midi"
 # A case whose media or plug-ins this machine lacks is skipped (status 77).
+# With a third argument "window" the program runs with the window (offscreen)
+# and must print the same.
 set -u
-bin=$1; prog=$2
+bin=$1; prog=$2; mode=${3:-}
 dir=$(dirname "$prog"); name=$(basename "$prog" .tmk)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
@@ -42,4 +44,8 @@ with open(sys.argv[1] + "/c.mid", "wb") as f:
     f.write(b"MTrk" + struct.pack(">I", len(track)) + track)
 PY
 esac
+if [ "$mode" = window ]; then
+  echo "--window --events /dev/null PROG" > "$work/$name.args"
+  export QT_QPA_PLATFORM=offscreen
+fi
 exec "$here/../run_program.sh" "$bin" "$work/$name.tmk"
