@@ -148,7 +148,7 @@ void Ensou(TTamaBase& t, int) {
   std::string native;
   const std::string file = SoundFileName(t, name, native);
   if (native.empty()) t.Raise("ファイル\"" + file + "\"が、ありません。");
-  const std::string& repeat = t.QuickWord("演奏繰り返し").Value();
+  const std::string repeat = t.QuickWord("演奏繰り返し").Value();
   std::string error;
   media::IMediaSystem* system = MediaSystem(error);
   const bool videoWindow = !t.host.Headless();
