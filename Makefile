@@ -11,6 +11,8 @@ DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev liboni
         libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
 DEBS += libffi-dev libarchive-dev libarchive-tools lhasa
 DEBS += libcurl4-openssl-dev python3-pyftpdlib
+DEBS += libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
+        gstreamer1.0-tools
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -489,6 +489,7 @@ class TView : public gui::IWindowView, public QObject {
     }
     return false;
   }
+  void Beep() override { QApplication::beep(); }
   bool Shot(const std::string& file, std::string& error) override {
     SyncMain();
     if (!main_) {

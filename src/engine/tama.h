@@ -47,6 +47,7 @@ struct TFindCsv;  // support/csvdb.h
 struct TSystemState;  // commands/system_internal.h
 struct TSocketState;  // commands/network_tcp.cpp
 struct TDdeState;     // commands/network_dde.cpp
+struct TSoundState;   // commands/sound_internal.h
 namespace gui {
 struct TGuiState;  // gui/model.h
 }
@@ -93,6 +94,8 @@ class TTamaBase {
   // their sockets close with the state)
   std::shared_ptr<TSocketState> socketState;
   std::shared_ptr<TDdeState> ddeState;
+  // the players of the sound commands (made on first use)
+  std::shared_ptr<TSoundState> soundState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル

@@ -237,6 +237,8 @@ class TView {
   virtual void Destroyed(TObjNode&) {}
   // the settings panel of a Tエディタ (nothing without a window)
   virtual void EditorSettingsPanel(TObjNode&) {}
+  // the desktop's beep (nothing without a window)
+  virtual void Beep() {}
   // A scripted step (its verb and its arguments, UTF-8 as written) turned
   // into the toolkit's own input at the object's widget, so that the view's
   // translation of user input is what the step exercises; false when the

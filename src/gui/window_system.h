@@ -81,6 +81,8 @@ class IWindowView {
   virtual bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) = 0;
   // A PNG of 母艦's client area; false with the reason.
   virtual bool Shot(const std::string& file, std::string& error) = 0;
+  // The desktop's beep.
+  virtual void Beep() {}
 };
 
 // What the debug dialog shows and the core's callbacks it uses: the filters

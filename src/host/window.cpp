@@ -32,6 +32,7 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Changed(gui::TObjNode& node) override { view_->Changed(node); }
   void Destroyed(gui::TObjNode& node) override { view_->Destroyed(node); }
   bool Shot(const std::string& file, std::string& error) override { return view_->Shot(file, error); }
+  void Beep() override { view_->Beep(); }
   bool Inject(const std::string& verb, const gui::TObjNode& node, const std::vector<std::string>& args) override {
     return view_->Inject(verb, node, args);
   }
