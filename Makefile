@@ -9,6 +9,7 @@ export CCACHE_NOHASHDIR := 1
 
 DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev libonig-dev nkf tcl perl python3 bc \
         libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
+DEBS += libsqlite3-dev unixodbc-dev libxlsxwriter-dev libarchive-dev libsqliteodbc
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -43,6 +43,7 @@ class TQuickRef {
 };
 
 struct TFileState;
+struct TOfficeState;  // commands/office_internal.h
 struct TFindCsv;  // support/csvdb.h
 struct TSystemState;  // commands/system_internal.h
 namespace gui {
@@ -87,6 +88,9 @@ class TTamaBase {
   std::shared_ptr<TFindCsv> tableSearch;
   // the open registry key and the open INI file (made on first use)
   std::shared_ptr<TSystemState> systemState;
+  // the workbook, the document, the database connection and record set of
+  // the office commands (made on first use)
+  std::shared_ptr<TOfficeState> officeState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル
