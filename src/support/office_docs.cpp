@@ -539,17 +539,19 @@ std::vector<std::pair<std::string, std::string>> DocumentPackage(const TDocument
                      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                      "relationships/officeDocument\" Target=\"word/document.xml\"/>"
                      "</Relationships>");
-  // bookmark starts and ends by position (ends before starts at one place)
+  // bookmark starts and ends by position: at one place the ends of earlier
+  // bookmarks come first, then the starts, then the ends of empty ones
   struct TEvent {
     size_t pos;
-    int order;  // 0 end, 1 start
+    int order;  // 0 end, 1 start, 2 end of an empty bookmark
     size_t mark;
   };
   std::vector<TEvent> events;
   for (size_t i = 0; i < doc.marks.size(); ++i) {
     const size_t s = std::min(doc.marks[i].start, doc.text.size());
     events.push_back({s, 1, i});
-    events.push_back({std::clamp(doc.marks[i].end, s, doc.text.size()), 0, i});
+    const size_t e = std::clamp(doc.marks[i].end, s, doc.text.size());
+    events.push_back({e, e == s ? 2 : 0, i});
   }
   std::stable_sort(events.begin(), events.end(), [](const TEvent& a, const TEvent& b) {
     return a.pos != b.pos ? a.pos < b.pos : a.order < b.order;
