@@ -43,6 +43,7 @@ class TQuickRef {
 };
 
 struct TFileState;
+struct TOfficeState;  // commands/office_internal.h
 struct TFindCsv;  // support/csvdb.h
 struct TSystemState;  // commands/system_internal.h
 struct TSocketState;  // commands/network_tcp.cpp
@@ -96,6 +97,9 @@ class TTamaBase {
   std::shared_ptr<TDdeState> ddeState;
   // the players of the sound commands (made on first use)
   std::shared_ptr<TSoundState> soundState;
+  // the workbook, the document, the database connection and record set of
+  // the office commands (made on first use)
+  std::shared_ptr<TOfficeState> officeState;
   int textX = 10, textY = 10;
   int currentRow = 0;
   TRandom random;                // 乱数, RND, 配列シャッフル
