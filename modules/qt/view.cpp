@@ -45,6 +45,7 @@
 #include "dialogs.h"
 #include "gui/window_system.h"
 #include "loop.h"
+#include "raster.h"
 #include "sjis/convert.h"
 
 #include "text.h"
@@ -1037,6 +1038,7 @@ class TWindowSystem : public gui::IWindowSystem {
     if (!dialogs_) dialogs_ = MakeDialogWindows([this]() -> QWidget* { return view_ ? view_->Main() : nullptr; });
     return dialogs_.get();
   }
+  raster::IRaster* Raster() override { return RasterOfModule(); }
   void Finish() override {
     dialogs_.reset();
     view_.reset();
