@@ -73,6 +73,12 @@ void SetUp(QPainter& g, const raster::TPen& pen) {
   g.setBrush(pen.brush ? QBrush(Colour(pen.fill)) : QBrush(Qt::NoBrush));
 }
 
+// The toolkit's own warnings stay off standard error unless asked for.
+void QuietHandler(QtMsgType, const QMessageLogContext&, const QString& msg) {
+  const char* v = std::getenv("TAMAKAZU_QT_DEBUG");
+  if (v && std::string(v) == "1") std::fprintf(stderr, "qt: %s\n", msg.toLocal8Bit().constData());
+}
+
 // Text needs an application object: a headless run makes one on the
 // offscreen platform with the run-time's virtual screen.
 bool EnsureApplication(std::string& error) {
@@ -81,6 +87,7 @@ bool EnsureApplication(std::string& error) {
     error = "no font system";
     return false;
   }
+  qInstallMessageHandler(QuietHandler);
   static int argc = 3;
   static char name[] = "tamakazu";
   static char opt[] = "-platform";

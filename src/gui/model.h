@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/event_loop.h"
+#include "raster/pixels.h"
 #include "support/csvdb.h"
 #include "words/text.h"
 
@@ -138,6 +139,10 @@ struct TObjNode {
   bool pictureButton = false;
   bool hasPicture = false;  // a picture is loaded or drawn
   int pictureW = 0, pictureH = 0;
+  // the pixels (gui/pictures.h): an イメージ's picture, a window's picture
+  // layer, or the drawing over a グリッド, ラベル, アニメ or リスト (with alpha);
+  // null until the first drawing or loading
+  std::shared_ptr<raster::TPixels> picture;
 
   // グリッド: the cells (row 0 is the header row), current cell, modes
   std::shared_ptr<TCsvDb> grid;
@@ -292,6 +297,8 @@ struct TGuiState {
     TFont font;
   };
   std::vector<TDrawnText> drawnText;
+  // the picture on the clipboard of a run without a window
+  std::shared_ptr<raster::TPixels> clipboardPicture;
 
   // The scripted events (mainwindow.h): delivered at the idle points of the
   // run loop and at the pump steps of 待つ.
