@@ -121,7 +121,14 @@ raster::TPen PenOf(TTamaBase& t) {
   return pen;
 }
 
-bool Point(TTamaBase& t, const std::string& text, gui::TPoint& p) { return gui::ReadPoint(t, text, p); }
+// A literal or a word standing for "(…)" is read through its value.
+std::string Coordinates(TTamaBase& t, const std::string& text) {
+  if (text.empty() || text.front() == '(') return text;
+  return t.EvaluateText(text);
+}
+
+bool Point(TTamaBase& t, const std::string& text, gui::TPoint& p) { return gui::ReadPoint(t, Coordinates(t, text), p); }
+gui::TRect Rect(TTamaBase& t, const std::string& text) { return gui::ReadRect(t, Coordinates(t, text)); }
 
 TObjNode& Main(TTamaBase& t) { return gui::MainWindow(t); }
 
@@ -130,7 +137,7 @@ void Shape(TTamaBase& t, int id, TObjNode& canvas, bool boxFromRect, bool fillOn
   raster::TPen pen = PenOf(t);
   int x1, y1, x2, y2;
   if (boxFromRect) {
-    const gui::TRect r = gui::ReadRect(t, endText);
+    const gui::TRect r = Rect(t, endText);
     x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
   } else {
     gui::TPoint a{t.textX, t.textY}, b;
@@ -256,7 +263,7 @@ bool Sized(const raster::TPixels& src, const gui::TRect& r, raster::TPixels& out
 }
 
 void ImageCopy(TTamaBase& t, int id) {
-  const gui::TRect rect = gui::ReadRect(t, t.PopArgText());
+  const gui::TRect rect = Rect(t, t.PopArgText());
   const std::string dstName = t.PopArgText();
   const std::string srcName = t.PopArgText();
   std::string name;
@@ -272,9 +279,9 @@ void ImageCopy(TTamaBase& t, int id) {
 }
 
 void ImageBubunCopy(TTamaBase& t, int id) {
-  gui::TRect to = gui::ReadRect(t, t.PopArgText());
+  gui::TRect to = Rect(t, t.PopArgText());
   const std::string dstName = t.PopArgText();
-  const gui::TRect from = gui::ReadRect(t, t.PopArgText());
+  const gui::TRect from = Rect(t, t.PopArgText());
   const std::string srcName = t.PopArgText();
   std::string name;
   TObjNode* srcNode = FindImage(t, srcName, name);
@@ -296,7 +303,7 @@ void ImageBubunCopy(TTamaBase& t, int id) {
 
 void ImageHantoumeiCopy(TTamaBase& t, int id) {
   const long double percent = t.PopArgNumber();
-  const gui::TRect rect = gui::ReadRect(t, t.PopArgText());
+  const gui::TRect rect = Rect(t, t.PopArgText());
   const std::string dstName = t.PopArgText();
   const std::string srcName = t.PopArgText();
   std::string name;
