@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <algorithm>
+#include <climits>
 
 #include <QApplication>
 #include <QBuffer>
@@ -59,6 +61,10 @@ void Take(const QImage& in, raster::TPixels& out) {
     for (uint32_t& v : p.px) v |= 0xFF000000u;
   out = std::move(p);
 }
+
+// Coordinates far outside any picture are brought nearer: the painter's
+// arithmetic is 32-bit.
+int Near(int v) { return std::clamp(v, -(1 << 24), 1 << 24); }
 
 QColor Colour(uint32_t px) { return QColor::fromRgb(px | 0xFF000000u); }
 
@@ -126,7 +132,7 @@ class TRaster : public raster::IRaster {
     QImage img = Wrap(p);
     QPainter g(&img);
     SetUp(g, pen);
-    g.drawLine(x1, y1, x2, y2);
+    g.drawLine(Near(x1), Near(y1), Near(x2), Near(y2));
   }
   void Rectangle(raster::TPixels& p, int x1, int y1, int x2, int y2, const raster::TPen& pen) override {
     Box(p, x1, y1, x2, y2, pen, false);
@@ -152,7 +158,9 @@ class TRaster : public raster::IRaster {
     g.setPen(Colour(colour));
     const int ascent = QFontMetrics(font).ascent();
     for (size_t i = 0; i < lines.size(); ++i)
-      g.drawText(x, y + static_cast<int>(i) * advance + ascent, Q(lines[i]));
+      g.drawText(Near(x), Near(static_cast<int>(std::clamp<int64_t>(int64_t{y} + int64_t(i) * advance + ascent,
+                                                                    INT32_MIN, INT32_MAX))),
+                 Q(lines[i]));
     return true;
   }
   bool Decode(const std::string& data, raster::TPixels& out, std::string& error) override {
@@ -265,6 +273,7 @@ class TRaster : public raster::IRaster {
  private:
   void Box(raster::TPixels& p, int x1, int y1, int x2, int y2, const raster::TPen& pen, bool ellipse) {
     if (p.Empty()) return;
+    x1 = Near(x1), y1 = Near(y1), x2 = Near(x2), y2 = Near(y2);
     if (x2 < x1) std::swap(x1, x2);
     if (y2 < y1) std::swap(y1, y2);
     QImage img = Wrap(p);

@@ -216,7 +216,7 @@ void GazouHyouji(TTamaBase& t, int id) {
   if (!gui::TryLoadPixels(t, name, NameOf(id), pic)) t.Raise("\"" + name + "\"が読込めません。");
   if (id == kCmdGazouKakudaiHyouji) {
     gui::TPoint wh;
-    if (!Point(t, size, wh) || wh.x <= 0 || wh.y <= 0 || !raster::SizeAllowed(wh.x, wh.y)) RaiseArgs(t, id);
+    if (!Point(t, size, wh) || !raster::ResampleAllowed(pic, wh.x, wh.y)) RaiseArgs(t, id);
     pic = raster::Resample(pic, wh.x, wh.y);
   }
   ShowOnMain(t, id, pic);
@@ -257,7 +257,7 @@ bool Sized(const raster::TPixels& src, const gui::TRect& r, raster::TPixels& out
     return true;
   }
   const int64_t w = int64_t{r.x2} - r.x1, h = int64_t{r.y2} - r.y1;
-  if (w <= 0 || h <= 0 || !raster::SizeAllowed(w, h)) return false;
+  if (!raster::ResampleAllowed(src, w, h)) return false;
   out = raster::Resample(src, static_cast<int>(w), static_cast<int>(h));
   return true;
 }
@@ -273,8 +273,14 @@ void ImageCopy(TTamaBase& t, int id) {
   if (!src || !dst) return;
   const raster::TPixels from = gui::Pixels(t, *src, NameOf(id));
   raster::TPixels sized;
-  if (!Sized(from, rect, sized)) RaiseArgs(t, id);
-  raster::Draw(gui::Pixels(t, *dst, NameOf(id)), sized, rect.x1, rect.y1);
+  raster::TPixels& to = gui::Pixels(t, *dst, NameOf(id));
+  if (Sized(from, rect, sized)) {
+    raster::Draw(to, sized, rect.x1, rect.y1);
+  } else {
+    // a size the resampling cannot make: stretched into the rectangle instead
+    raster::StretchRect(to, rect.x1, rect.y1, int64_t{rect.x2} - rect.x1, int64_t{rect.y2} - rect.y1, from, 0, 0, from.w,
+                        from.h);
+  }
   gui::PixelsChanged(t, *dst);
 }
 
@@ -291,13 +297,14 @@ void ImageBubunCopy(TTamaBase& t, int id) {
   TObjNode* src = gui::CanvasNode(t, *srcNode, true);
   TObjNode* dst = gui::CanvasNode(t, *dstNode, false);
   if (!src || !dst) RaiseArgs(t, id);
+  int64_t tw = int64_t{to.x2} - to.x1, th = int64_t{to.y2} - to.y1;
   if (to.x2 == 0 && to.y2 == 0) {
-    to.x2 = to.x1 + (from.x2 - from.x1);
-    to.y2 = to.y1 + (from.y2 - from.y1);
+    tw = int64_t{from.x2} - from.x1;
+    th = int64_t{from.y2} - from.y1;
   }
   const raster::TPixels copy = gui::Pixels(t, *src, NameOf(id));
-  raster::StretchRect(gui::Pixels(t, *dst, NameOf(id)), to.x1, to.y1, to.x2 - to.x1, to.y2 - to.y1, copy, from.x1,
-                      from.y1, from.x2 - from.x1, from.y2 - from.y1);
+  raster::StretchRect(gui::Pixels(t, *dst, NameOf(id)), to.x1, to.y1, tw, th, copy, from.x1, from.y1,
+                      int64_t{from.x2} - from.x1, int64_t{from.y2} - from.y1);
   gui::PixelsChanged(t, *dst);
 }
 

@@ -3,6 +3,7 @@
 // anything is allocated.
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "raster/pixels.h"
 
@@ -173,6 +174,7 @@ std::string EncodeBmp(const TPixels& p) {
   Put32(s, 0);
   for (uint32_t c : palette) Put32(s, c & 0x00FFFFFFu);
   std::string row(stride, '\0');
+  std::unordered_map<uint32_t, int> seen;  // the palette entry of a colour met before
   for (int y = p.h - 1; y >= 0; --y) {
     std::fill(row.begin(), row.end(), '\0');
     for (int x = 0; x < p.w; ++x) {
@@ -181,13 +183,15 @@ std::string EncodeBmp(const TPixels& p) {
         // the nearest palette entry (the picture holds palette colours after a depth change)
         int best = 0;
         int64_t bestD = INT64_MAX;
-        for (size_t i = 0; i < palette.size(); ++i) {
+        if (auto it = seen.find(v); it != seen.end()) bestD = 0, best = it->second;
+        for (size_t i = 0; bestD && i < palette.size(); ++i) {
           const int64_t dr = int64_t(v >> 16 & 0xFF) - (palette[i] >> 16 & 0xFF),
                         dg = int64_t(v >> 8 & 0xFF) - (palette[i] >> 8 & 0xFF),
                         db = int64_t(v & 0xFF) - (palette[i] & 0xFF);
           const int64_t dd = dr * dr + dg * dg + db * db;
           if (dd < bestD) bestD = dd, best = static_cast<int>(i);
         }
+        seen.emplace(v, best);
         const size_t bit = static_cast<size_t>(x) * bits;
         row[bit / 8] = static_cast<char>(static_cast<unsigned char>(row[bit / 8]) | best << (8 - bits - bit % 8));
       } else if (bits == 16) {

@@ -1,6 +1,7 @@
 // The effects, copies and fades as integer loops over whole rows.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "raster/pixels.h"
 
@@ -145,22 +146,52 @@ void Rotate(TPixels& p, int64_t degrees) {
 void Blur(TPixels& p, int64_t n) {
   MakeOpaque(p);
   const int64_t r64 = n / 10;
-  if (r64 <= 0) return;
-  const int r = static_cast<int>(std::min<int64_t>(r64, kMaxSide));
-  // in place, row by row: pixels already averaged take part in the next ones
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) {
-      int64_t sr = 0, sg = 0, sb = 0, count = 0;
-      for (int yy = std::max(0, y - r); yy <= std::min(p.h - 1, y + r); ++yy)
-        for (int xx = std::max(0, x - r); xx <= std::min(p.w - 1, x + r); ++xx) {
-          const uint32_t v = p.At(xx, yy);
-          sr += R(v);
-          sg += G(v);
-          sb += B(v);
-          ++count;
-        }
-      p.At(x, y) = Rgb(static_cast<int>(sr / count), static_cast<int>(sg / count), static_cast<int>(sb / count));
+  if (r64 <= 0 || p.Empty()) return;
+  const int r = static_cast<int>(std::min<int64_t>(r64, std::max(p.w, p.h)));
+  // In place, row by row: pixels already averaged take part in the next
+  // ones. The window's sum is kept with column sums of the other rows and a
+  // running sum along the current row, so the work does not grow with r.
+  const int w = p.w, h = p.h;
+  std::vector<int64_t> col(static_cast<size_t>(w) * 3, 0);  // rows of the window except the current one
+  auto addRow = [&](int y, int sign) {
+    if (y < 0 || y >= h) return;
+    for (int x = 0; x < w; ++x) {
+      const uint32_t v = p.At(x, y);
+      col[x * 3] += sign * R(v);
+      col[x * 3 + 1] += sign * G(v);
+      col[x * 3 + 2] += sign * B(v);
     }
+  };
+  for (int y = 1; y <= r && y < h; ++y) addRow(y, 1);
+  for (int y = 0; y < h; ++y) {
+    const int rows = std::min(h - 1, y + r) - std::max(0, y - r) + 1;
+    int64_t win[3] = {0, 0, 0};  // the columns x-r..x+r: other rows and the current row
+    auto addColumn = [&](int c, int sign) {
+      if (c < 0 || c >= w) return;
+      const uint32_t v = p.At(c, y);
+      win[0] += sign * (col[c * 3] + R(v));
+      win[1] += sign * (col[c * 3 + 1] + G(v));
+      win[2] += sign * (col[c * 3 + 2] + B(v));
+    };
+    for (int c = 0; c <= r && c < w; ++c) addColumn(c, 1);
+    for (int x = 0; x < w; ++x) {
+      const int64_t count = int64_t{rows} * (std::min(w - 1, x + r) - std::max(0, x - r) + 1);
+      const uint32_t old = p.At(x, y);
+      const uint32_t now = Rgb(static_cast<int>(win[0] / count), static_cast<int>(win[1] / count),
+                               static_cast<int>(win[2] / count));
+      p.At(x, y) = now;
+      win[0] += R(now) - R(old);
+      win[1] += G(now) - G(old);
+      win[2] += B(now) - B(old);
+      addColumn(x - r, -1);
+      addColumn(x + r + 1, 1);
+    }
+    // the next row's window: this row joins the others, that row leaves them
+    addRow(y, 1);
+    addRow(y - r, -1);
+    addRow(y + 1, -1);
+    addRow(y + r + 1, 1);
+  }
 }
 
 bool Sharpen(TPixels& p, int64_t n) {
@@ -259,7 +290,13 @@ bool SetDepth(TPixels& p, int64_t bits) {
     for (uint32_t& v : p.px) v = Rgb(five(R(v)), five(G(v)), five(B(v)));
   } else if (bits <= 8) {
     const std::vector<uint32_t> pal = Palette(static_cast<int>(bits));
+    std::unordered_map<uint32_t, uint32_t> seen;  // a colour met before keeps its entry
     for (uint32_t& v : p.px) {
+      if (auto it = seen.find(v); it != seen.end()) {
+        v = it->second;
+        continue;
+      }
+      const uint32_t original = v;
       int64_t best = INT64_MAX;
       uint32_t chosen = pal[0];
       for (uint32_t e : pal) {
@@ -271,6 +308,7 @@ bool SetDepth(TPixels& p, int64_t bits) {
         }
       }
       v = chosen;
+      seen.emplace(original, chosen);
     }
   }
   return true;
@@ -284,6 +322,7 @@ void CubicWeights(double t, double w[4]) {
 }
 
 TPixels Resample(const TPixels& src, int w, int h) {
+  if (!ResampleAllowed(src, w, h)) return {};
   TPixels out = Make(w, h, kBlack);
   if (src.Empty() || out.Empty()) return out;
   // horizontal pass into doubles, then the vertical one
@@ -331,15 +370,20 @@ TPixels Resample(const TPixels& src, int w, int h) {
   return out;
 }
 
-void StretchRect(TPixels& dst, int dx, int dy, int dw, int dh, const TPixels& src, int sx, int sy, int sw, int sh) {
+void StretchRect(TPixels& dst, int64_t dx, int64_t dy, int64_t dw, int64_t dh, const TPixels& src, int64_t sx,
+                 int64_t sy, int64_t sw, int64_t sh) {
   if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
-  for (int y = std::max(0, dy); y < std::min<int64_t>(dst.h, int64_t{dy} + dh); ++y) {
-    const int64_t syy = sy + (int64_t{y - dy} * sh) / dh;
+  const int64_t y0 = std::max<int64_t>(0, dy), y1 = std::min<int64_t>(dst.h, dy + dh);
+  const int64_t x0 = std::max<int64_t>(0, dx), x1 = std::min<int64_t>(dst.w, dx + dw);
+  for (int64_t y = y0; y < y1; ++y) {
+    // wide products: the sizes may come near 2^32
+    const int64_t syy = sy + static_cast<int64_t>((static_cast<__int128>(y - dy) * sh) / dh);
     if (syy < 0 || syy >= src.h) continue;
-    for (int x = std::max(0, dx); x < std::min<int64_t>(dst.w, int64_t{dx} + dw); ++x) {
-      const int64_t sxx = sx + (int64_t{x - dx} * sw) / dw;
+    for (int64_t x = x0; x < x1; ++x) {
+      const int64_t sxx = sx + static_cast<int64_t>((static_cast<__int128>(x - dx) * sw) / dw);
       if (sxx < 0 || sxx >= src.w) continue;
-      dst.At(x, y) = src.At(static_cast<int>(sxx), static_cast<int>(syy)) | (dst.alpha ? 0 : 0xFF000000u);
+      dst.At(static_cast<int>(x), static_cast<int>(y)) =
+          src.At(static_cast<int>(sxx), static_cast<int>(syy)) | (dst.alpha ? 0 : 0xFF000000u);
     }
   }
 }

@@ -83,11 +83,17 @@ inline int64_t RoundHundredths(int64_t n) {
 
 // The weights of the four-point interpolation at t in [0, 1).
 void CubicWeights(double t, double w[4]);
-// src resampled to w x h with the four-point interpolation.
+// src resampled to w x h with the four-point interpolation; an empty
+// picture when the size or the work between the two passes (w x src.h
+// samples) is beyond the limits.
 TPixels Resample(const TPixels& src, int w, int h);
+inline bool ResampleAllowed(const TPixels& src, int64_t w, int64_t h) {
+  return w > 0 && h > 0 && SizeAllowed(w, h) && w * src.h <= (int64_t{1} << 23);
+}
 // The rectangle (sx, sy, sw, sh) of src stretched (nearest neighbour) into
 // (dx, dy, dw, dh) of dst, clipped.
-void StretchRect(TPixels& dst, int dx, int dy, int dw, int dh, const TPixels& src, int sx, int sy, int sw, int sh);
+void StretchRect(TPixels& dst, int64_t dx, int64_t dy, int64_t dw, int64_t dh, const TPixels& src, int64_t sx,
+                 int64_t sy, int64_t sw, int64_t sh);
 // src blended onto dst at (x, y): every channel (a src + (256 - a) dst) div
 // 256 with a = trunc(percent / 100 x 256), at most 255; a <= 0 changes nothing.
 void Blend(TPixels& dst, const TPixels& src, int x, int y, long double percent);

@@ -134,6 +134,31 @@ TEST(RasterTest, BlurRadiusAndInPlaceRows) {
   EXPECT_EQ(p.At(2, 0), Rgb(7, 7, 7));
 }
 
+// The blur as its rule says, square by square.
+void NaiveBlur(TPixels& p, int r) {
+  for (int y = 0; y < p.h; ++y)
+    for (int x = 0; x < p.w; ++x) {
+      int64_t s[3] = {0, 0, 0}, count = 0;
+      for (int yy = std::max(0, y - r); yy <= std::min(p.h - 1, y + r); ++yy)
+        for (int xx = std::max(0, x - r); xx <= std::min(p.w - 1, x + r); ++xx) {
+          const uint32_t v = p.At(xx, yy);
+          s[0] += v >> 16 & 0xFF, s[1] += v >> 8 & 0xFF, s[2] += v & 0xFF, ++count;
+        }
+      p.At(x, y) = Rgb(int(s[0] / count), int(s[1] / count), int(s[2] / count));
+    }
+}
+
+TEST(RasterTest, BlurMatchesTheSquareRule) {
+  for (int r : {1, 2, 5, 40}) {
+    TPixels p = Make(13, 9, kWhite);
+    for (size_t i = 0; i < p.px.size(); ++i) p.px[i] = Rgb(int(i * 37 % 256), int(i * 11 % 256), int(i * 101 % 256));
+    TPixels want = p;
+    NaiveBlur(want, r);
+    Blur(p, r * 10);
+    EXPECT_EQ(p.px, want.px) << r;
+  }
+}
+
 TEST(RasterTest, BlendAtPercent) {
   struct {
     long double percent;
