@@ -55,6 +55,7 @@
 #include "gui/window_system.h"
 #include "loop.h"
 #include "menus.h"
+#include "raster.h"
 #include "sjis/convert.h"
 
 #include "text.h"
@@ -612,8 +613,20 @@ void TCanvas::paintEvent(QPaintEvent*) {
   const TObjNode* node = view_.NodeOf(number_);
   if (!node) return;
   QPainter p(this);
+  // the object's pixels (raster/pixels.h keeps them as the toolkit's RGB32 or ARGB32)
+  auto picture = [&](bool stretch) {
+    const raster::TPixels* px = node->picture.get();
+    if (!px || px->Empty()) return;
+    const QImage img(reinterpret_cast<const uchar*>(px->px.data()), px->w, px->h, 4 * px->w,
+                     px->alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (stretch)
+      p.drawImage(rect(), img);
+    else
+      p.drawImage(0, 0, img);
+  };
   if (number_ == 0) {
     p.fillRect(rect(), Colour(view_.Sink().MainBackground()));
+    picture(false);
     for (const auto& line : view_.Sink().DrawnText()) {
       QFont font = FontOf(line.font);
       p.setFont(font);
@@ -637,6 +650,8 @@ void TCanvas::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::black, 1, Qt::DashLine));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
   }
+  // a picture, or the drawing over a ラベル or アニメ
+  picture(node->kind == gui::kImage && node->stretch);
 }
 
 void TWindow::closeEvent(QCloseEvent* e) {
@@ -1426,6 +1441,7 @@ class TWindowSystem : public gui::IWindowSystem {
     if (!dialogs_) dialogs_ = MakeDialogWindows([this]() -> QWidget* { return view_ ? view_->Main() : nullptr; });
     return dialogs_.get();
   }
+  raster::IRaster* Raster() override { return RasterOfModule(); }
   void Finish() override {
     dialogs_.reset();
     view_.reset();

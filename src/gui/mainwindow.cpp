@@ -168,6 +168,7 @@ void ClearScreen(TTamaBase& t, int64_t colour) {
   TGuiState& g = Gui(t);
   TObjNode& main = MainNode(t);
   main.hasPicture = false;
+  main.picture.reset();
   main.background = colour;
   g.drawnText.clear();
   t.textX = t.textY = 10;

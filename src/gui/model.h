@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/event_loop.h"
+#include "raster/pixels.h"
 #include "support/csvdb.h"
 #include "words/text.h"
 
@@ -141,6 +142,10 @@ struct TObjNode {
   // the file a ボタン's or メニュー's picture came from, as the system names
   // it (empty: none, or a picture that is no file of its own)
   std::string pictureFile;
+  // the pixels (gui/pictures.h): an イメージ's picture, a window's picture
+  // layer, or the drawing over a グリッド, ラベル, アニメ or リスト (with alpha);
+  // null until the first drawing or loading
+  std::shared_ptr<raster::TPixels> picture;
 
   // グリッド: the cells (row 0 is the header row), current cell, modes
   std::shared_ptr<TCsvDb> grid;
@@ -297,6 +302,8 @@ struct TGuiState {
     TFont font;
   };
   std::vector<TDrawnText> drawnText;
+  // the picture on the clipboard of a run without a window
+  std::shared_ptr<raster::TPixels> clipboardPicture;
 
   // The scripted events (mainwindow.h): delivered at the idle points of the
   // run loop and at the pump steps of 待つ.

@@ -479,6 +479,7 @@ void DestroyObject(TTamaBase& t, TObjNode& node) {
       break;
     case kImage:
       node.hasPicture = false;
+      node.picture.reset();
       node.pictureW = node.pictureH = 0;
       break;
     case kCombo:

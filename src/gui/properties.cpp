@@ -10,6 +10,7 @@
 #include "engine/system_words.h"
 #include "gui/objects.h"
 #include "gui/picture_file.h"
+#include "gui/pictures.h"
 #include "gui/readers.h"
 #include "gui/widgets.h"
 #include "sjis/lcmap.h"
@@ -235,6 +236,10 @@ void FormResized(TTamaBase& t, TObjNode& node, int w, int h, bool recentre = fal
   }
   layer.pictureW = w;
   layer.pictureH = h;
+  if (layer.picture && raster::SizeAllowed(w, h)) {
+    // the old picture stays at (0,0) over the window's colour
+    raster::Resize(*layer.picture, w, h, raster::PixelOf(layer.background < 0 ? 0xFFFFFF : layer.background));
+  }
   if (&layer != &node) Changed(t, layer);
   Changed(t, node);
   if (changed) RaiseSlotEvent(t, node, kSlotChange);
@@ -650,12 +655,12 @@ void WritePicture(TTamaBase& t, TObjNode& node, const std::string& text) {
     case kImage:
       if (text.empty()) {
         node.hasPicture = false;
+        node.picture.reset();
         node.pictureW = node.pictureH = 0;
       } else {
-        TPictureSize size = LoadPicture(t, text);
-        node.hasPicture = true;
-        node.pictureW = node.w = size.w;
-        node.pictureH = node.h = size.h;
+        SetPicture(t, node, LoadPixels(t, text, "画像"));
+        node.w = node.pictureW;
+        node.h = node.pictureH;
       }
       Changed(t, node);
       return;
@@ -663,14 +668,13 @@ void WritePicture(TTamaBase& t, TObjNode& node, const std::string& text) {
       TObjNode& layer = PictureLayer(t, node);
       if (text.empty()) {
         layer.hasPicture = false;
+        layer.picture.reset();
+        if (layer.number == 0) Gui(t).drawnText.clear();
       } else {
-        TPictureSize size = LoadPicture(t, text);
-        layer.hasPicture = true;
-        layer.pictureW = size.w;
-        layer.pictureH = size.h;
+        SetPicture(t, layer, LoadPixels(t, text, "画像"));
         if (&layer != &node) {
-          layer.w = size.w;
-          layer.h = size.h;
+          layer.w = layer.pictureW;
+          layer.h = layer.pictureH;
         }
       }
       Changed(t, layer);
@@ -1024,6 +1028,8 @@ void WriteProperty(TTamaBase& t, TObjNode& node, int property, std::string_view 
         TObjNode& layer = PictureLayer(t, node);
         layer.background = colour;
         layer.hasPicture = false;
+        layer.picture.reset();
+        if (layer.number == 0) Gui(t).drawnText.clear();
         layer.pictureW = node.w;
         layer.pictureH = node.h;
         if (&layer != &node) {

@@ -14,6 +14,7 @@
 #include "gui/debug.h"
 #include "gui/dialogs.h"
 #include "gui/model.h"
+#include "raster/raster.h"
 
 namespace tama::gui {
 
@@ -134,6 +135,9 @@ class IWindowSystem {
   virtual void Message(const std::string& text, const std::string& caption) = 0;
   // The dialogs (valid after Start; null when the module has none).
   virtual IDialogWindows* Dialogs() { return nullptr; }
+  // The painter and codecs on pictures; usable without Start (a headless run
+  // draws text with an application object of its own, made on first use).
+  virtual raster::IRaster* Raster() { return nullptr; }
   // The run has ended: the windows and the application object go.
   virtual void Finish() = 0;
 };
