@@ -1,6 +1,8 @@
 // Scripted user events: the reader of the steps and their delivery.
 #include "gui/script.h"
 
+#include "support/json.h"
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -151,26 +153,9 @@ unsigned ModifierBits(std::string_view list) {
 
 
 std::string JsonString(std::string_view sjisText) {
-  std::string u = sjis::SjisToUtf8(sjisText);
-  std::string out = "\"";
-  for (unsigned char c : u) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  std::string out;
+  json::DumpString(sjis::SjisToUtf8(sjisText), out);
+  return out;
 }
 
 }  // namespace

@@ -58,6 +58,9 @@ class TValue {
   std::vector<std::pair<std::string, TValue>> members_;
 };
 
+// Appends `s` as a JSON string (quotes, escapes; bytes from 0x80 kept).
+void DumpString(std::string_view s, std::string& out);
+
 // Reads one JSON text (blanks around it allowed); false with the reason.
 // Nesting deeper than 200 levels is refused.
 bool Parse(std::string_view text, TValue& out, std::string& error);
