@@ -11,6 +11,7 @@ DEBS := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev liboni
         libx11-dev libxtst-dev qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb
 DEBS += libffi-dev libarchive-dev libarchive-tools lhasa
 DEBS += libcurl4-openssl-dev python3-pyftpdlib
+DEBS += qt6-webengine-dev
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean
 

@@ -2,6 +2,7 @@
 // setGeometry (no layouts), filled from the record on every change. User
 // input goes back to the sink, which changes the model and raises the event;
 // the view never raises an event itself.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -58,6 +59,7 @@
 #include "sjis/convert.h"
 
 #include "text.h"
+#include "web.h"
 
 namespace tama::qt {
 
@@ -130,6 +132,29 @@ unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
 }
 
 class TView;
+
+// The web engine's module beside this one, opened when the first ブラウザ is
+// made; null (the box stays an empty frame) when it is missing or was built
+// otherwise.
+IWebEngine* WebEngine() {
+  static IWebEngine* engine = []() -> IWebEngine* {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&tama_module_qt), &info) || !info.dli_fname) return nullptr;
+    std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    path = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/libtamakazu-web.so";
+    void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib) {
+      std::fprintf(stderr, "libtamakazu-web.so: %s\n", dlerror());
+      return nullptr;
+    }
+    auto entry = reinterpret_cast<IWebEngine* (*)(const char*)>(dlsym(lib, "tama_module_web"));
+    IWebEngine* e = entry ? entry(TAMA_BUILD_ID) : nullptr;
+    if (!e) std::fprintf(stderr, "libtamakazu-web.so: built for another run-time\n");
+    return e;
+  }();
+  return engine;
+}
 
 // The source text editor control: a plain text box with a margin of line
 // numbers when its settings ask for one.
@@ -294,6 +319,11 @@ struct TItem {
   int kind = 0;
   std::vector<QWidget*> pages;   // タブページ: the page widgets
   QButtonGroup* radios = nullptr;
+  // ブラウザ: the page (null without the web module), the location it was
+  // last sent to or reported, and whether the user followed a link since
+  IWebPage* web = nullptr;
+  std::string webUrl;
+  bool followed = false;
 };
 
 class TView : public gui::IWindowView, public QObject {
@@ -967,9 +997,33 @@ void TView::Make(const TObjNode& node) {
       break;
     }
     case gui::kBrowser: {
-      auto* f = new QFrame(parent);
-      f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-      w = f;
+      if (IWebEngine* engine = WebEngine()) {
+        TWebCallbacks callbacks;
+        callbacks.request = [this, n](const QString& url) {
+          bool allowed = true;
+          const std::string u = Sjis(url);
+          Report([&](gui::IViewSink& s) { allowed = s.NavigateRequest(n, u); });
+          auto it = items_.find(n);
+          if (allowed && it != items_.end()) it->second.followed = true;
+          return allowed;
+        };
+        // a location the program sent the page to stays as the program wrote
+        // it; one the user went to is the page's own
+        callbacks.reached = [this, n](const QString& url, const QString& title) {
+          auto it = items_.find(n);
+          if (it == items_.end()) return;
+          if (it->second.followed) it->second.webUrl = Sjis(url);
+          it->second.followed = false;
+          const std::string u = it->second.webUrl, t = Sjis(title);
+          Report([&](gui::IViewSink& s) { s.PageReached(n, u, t); });
+        };
+        item.web = engine->Make(parent, std::move(callbacks));
+        w = item.web->Widget();
+      } else {
+        auto* f = new QFrame(parent);
+        f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        w = f;
+      }
       break;
     }
     default:  // イメージ, ラベル, アニメ, トラック: painted from the model
@@ -1313,6 +1367,13 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
       }
       break;
     }
+    case gui::kBrowser:
+      if (item.web && node.url != item.webUrl) {
+        item.webUrl = node.url;
+        item.followed = false;
+        item.web->Go(Q(node.url));
+      }
+      break;
     default:
       break;
   }
@@ -1387,9 +1448,11 @@ class TWindowSystem : public gui::IWindowSystem {
       platform = "offscreen:configfile=" + config;
       argvScreen[2] = platform.data();
       argc = 3;
+      QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
       app_ = new QApplication(argc, argvScreen);
       std::remove(config.c_str());
     } else {
+      QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
       app_ = new QApplication(argc, argv);
     }
     // the toolkit takes the locale from the environment: numbers are written

@@ -61,6 +61,18 @@ class IViewSink {
   virtual void Tray(bool right) = 0;
   virtual void MoveWindow(int number, int x, int y) = 0;
   virtual void Close(int number) = 0;
+  // a ブラウザ's page asking to go to `url` (false: it stays); its page
+  // reached a location with a title
+  virtual bool NavigateRequest(int number, const std::string& url) {
+    (void)number;
+    (void)url;
+    return true;
+  }
+  virtual void PageReached(int number, const std::string& url, const std::string& title) {
+    (void)number;
+    (void)url;
+    (void)title;
+  }
 };
 
 // The view: mirrors every change of the model in widgets.

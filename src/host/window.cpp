@@ -67,6 +67,10 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Tray(bool right) override { gui::UserTray(t_, right); }
   void MoveWindow(int n, int x, int y) override { gui::UserMoveWindow(t_, n, x, y); }
   void Close(int n) override { gui::UserClose(t_, n); }
+  bool NavigateRequest(int n, const std::string& url) override { return gui::UserNavigateRequest(t_, n, url); }
+  void PageReached(int n, const std::string& url, const std::string& title) override {
+    gui::UserPageReached(t_, n, url, title);
+  }
 
  private:
   TTamaBase& t_;
