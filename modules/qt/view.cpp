@@ -279,14 +279,22 @@ class TCanvas : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   // the object takes its mouse events: they do not go on to what lies beneath
-  void mousePressEvent(QMouseEvent* e) override { e->accept(); }
-  void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+  // a トラック is dragged with the left button: from its corner at the
+  // bottom right it is resized, from anywhere else moved
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
-  void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
+  // the place and size a drag gives
+  QRect Dragged(const QPoint& global) const;
+
   TView& view_;
   int number_;
+  bool dragging_ = false, resizing_ = false;
+  QPoint dragFrom_, widgetStart_;
+  QRect dragStart_;
 };
 
 // A top-level window: 母艦 or a フォーム. Its client area is the canvas.
@@ -666,6 +674,47 @@ void TCanvas::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::black, 1, Qt::DashLine));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
   }
+}
+
+constexpr int kGrip = 8;  // the resizing corner of a トラック
+
+void TCanvas::mousePressEvent(QMouseEvent* e) {
+  e->accept();
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node || node->kind != gui::kTrack || e->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  const QPoint at = e->position().toPoint();
+  resizing_ = at.x() >= width() - kGrip && at.y() >= height() - kGrip;
+  dragFrom_ = e->globalPosition().toPoint();
+  dragStart_ = QRect(node->x, node->y, node->w, node->h);
+  widgetStart_ = pos();
+}
+
+QRect TCanvas::Dragged(const QPoint& global) const {
+  const QPoint d = global - dragFrom_;
+  if (resizing_) return QRect(dragStart_.topLeft(), QSize(std::max(1, dragStart_.width() + d.x()),
+                                                          std::max(1, dragStart_.height() + d.y())));
+  return dragStart_.translated(d);
+}
+
+void TCanvas::mouseMoveEvent(QMouseEvent* e) {
+  e->accept();
+  if (!dragging_) return;
+  // the widget follows the mouse; the model takes the place when it is let go
+  const QRect r = Dragged(e->globalPosition().toPoint());
+  if (resizing_)
+    resize(r.size());
+  else
+    move(widgetStart_ + (r.topLeft() - dragStart_.topLeft()));
+}
+
+void TCanvas::mouseReleaseEvent(QMouseEvent* e) {
+  e->accept();
+  if (!dragging_ || e->button() != Qt::LeftButton) return;
+  dragging_ = false;
+  const QRect r = Dragged(e->globalPosition().toPoint());
+  const int n = number_;
+  view_.Report([&](gui::IViewSink& s) { s.Track(n, r.x(), r.y(), r.width(), r.height()); });
 }
 
 void TWindow::closeEvent(QCloseEvent* e) {

@@ -239,6 +239,30 @@ TEST_F(ViewTest, MouseOnAPaintedObjectInItsOwnCoordinates) {
   EXPECT_EQ(sink_.log[0], "mouse " + std::to_string(img.number) + " " + std::to_string(kSlotMouseDown) + " 3 4 17");
 }
 
+TEST_F(ViewTest, DraggingATrackerMovesOrResizesIt) {
+  TObjNode& tr = Make(kTrack, 100, 50, 100, 100);
+  QWidget* w = Widget<QWidget>(tr);
+  ASSERT_NE(w, nullptr);
+  const std::string n = std::to_string(tr.number);
+  // from the middle it moves; from the corner at the bottom right it grows
+  struct {
+    QPointF from, to;
+    const char* want;
+  } cases[] = {{{50, 50}, {60, 45}, " 110 45 100 100"}, {{97, 97}, {117, 87}, " 100 50 120 90"}};
+  for (const auto& c : cases) {
+    sink_.log.clear();
+    const QPointF g = w->mapToGlobal(c.from), g2 = w->mapToGlobal(c.to);
+    QMouseEvent press(QEvent::MouseButtonPress, c.from, g, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent move(QEvent::MouseMove, c.to, g2, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, c.to, g2, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
+    ASSERT_FALSE(sink_.log.empty());
+    EXPECT_EQ(sink_.log.back(), "track " + n + c.want);
+  }
+}
+
 TEST_F(ViewTest, ComboKeepsTheModelsSelectionWhenItemsArrive) {
   TObjNode& c = Make(kCombo, 10, 10, 145, 21);
   c.items = {"a", "b", "c"};
