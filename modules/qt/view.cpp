@@ -17,6 +17,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QSpinBox>
+#include <QFormLayout>
+#include <QFontComboBox>
+#include <QDialogButtonBox>
+#include <QDialog>
+#include <QColorDialog>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -527,6 +533,7 @@ class TView : public gui::IWindowView, public QObject {
     }
     return false;
   }
+  bool EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) override;
   bool Shot(const std::string& file, std::string& error) override {
     SyncMain();
     if (!main_) {
@@ -674,6 +681,80 @@ void TCanvas::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::black, 1, Qt::DashLine));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
   }
+}
+
+// The editor control's own settings panel: the font, the tab width, the
+// margin of line numbers, wrapping and the two colours.
+bool TView::EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) {
+  auto get = [&](const char* key) -> std::string {
+    for (const auto& [k, v] : settings)
+      if (k == key) return v;
+    return std::string();
+  };
+  auto number = [&](const char* key, int fallback) {
+    bool ok = false;
+    const int n = QString::fromStdString(get(key)).toInt(&ok);
+    return ok ? n : fallback;
+  };
+  auto it = items_.find(node.number);
+  QDialog dialog(it != items_.end() && it->second.widget ? it->second.widget->window() : nullptr);
+  dialog.setWindowTitle(QStringLiteral("エディタの設定"));
+  auto* form = new QFormLayout(&dialog);
+  auto* font = new QFontComboBox(&dialog);
+  font->setCurrentFont(QFont(Q(get("tamaFontName"))));
+  font->setEditText(Q(get("tamaFontName")));
+  auto* size = new QSpinBox(&dialog);
+  size->setRange(1, 200);
+  size->setValue(number("tamaFontSize", 12));
+  auto* tab = new QSpinBox(&dialog);
+  tab->setRange(1, 64);
+  tab->setValue(number("tamaTabWidth", 8));
+  auto* lines = new QCheckBox(QStringLiteral("行番号を表示する"), &dialog);
+  lines->setChecked(number("tamaLineNumbers", 0) != 0);
+  auto* wrap = new QCheckBox(QStringLiteral("右端で折り返す"), &dialog);
+  wrap->setChecked(number("tamaWordWrap", 0) != 0);
+  // a colour button shows its colour and opens the colour dialog
+  int colours[2] = {number("tamaTextColor", 0), number("tamaBackColor", 0xFFFFFF)};
+  QPushButton* buttons[2];
+  for (int i = 0; i < 2; ++i) {
+    buttons[i] = new QPushButton(&dialog);
+    auto paint = [b = buttons[i], &colours, i] {
+      b->setText(Colour(colours[i] < 0 ? 0xFFFFFF : colours[i]).name());
+    };
+    paint();
+    QObject::connect(buttons[i], &QPushButton::clicked, &dialog, [&colours, i, paint, &dialog] {
+      const QColor c = QColorDialog::getColor(Colour(colours[i] < 0 ? 0xFFFFFF : colours[i]), &dialog);
+      if (!c.isValid()) return;
+      colours[i] = c.red() | (c.green() << 8) | (c.blue() << 16);
+      paint();
+    });
+  }
+  form->addRow(QStringLiteral("フォント"), font);
+  form->addRow(QStringLiteral("サイズ"), size);
+  form->addRow(QStringLiteral("タブ幅"), tab);
+  form->addRow(lines);
+  form->addRow(wrap);
+  form->addRow(QStringLiteral("文字色"), buttons[0]);
+  form->addRow(QStringLiteral("背景色"), buttons[1]);
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(box);
+  ++depth_;
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  --depth_;
+  if (!accepted) return false;
+  const QString name = font->currentText();
+  settings = {
+      {"tamaFontName", name.isEmpty() ? get("tamaFontName") : Sjis(name)},
+      {"tamaFontSize", std::to_string(size->value())},
+      {"tamaTabWidth", std::to_string(tab->value())},
+      {"tamaLineNumbers", lines->isChecked() ? "1" : "0"},
+      {"tamaWordWrap", wrap->isChecked() ? "1" : "0"},
+      {"tamaTextColor", std::to_string(colours[0])},
+      {"tamaBackColor", std::to_string(colours[1])},
+  };
+  return true;
 }
 
 constexpr int kGrip = 8;  // the resizing corner of a トラック

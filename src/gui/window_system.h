@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/event_loop.h"
@@ -93,6 +94,14 @@ class IWindowView {
   virtual bool Inject(const std::string& verb, const TObjNode& node, const std::vector<std::string>& args) = 0;
   // A PNG of 母艦's client area; false with the reason.
   virtual bool Shot(const std::string& file, std::string& error) = 0;
+  // The settings panel of a Tエディタ, modal, filled with `settings` (the
+  // "tama" keys and values); true when the user accepted it, `settings`
+  // then holding what was chosen.
+  virtual bool EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) {
+    (void)node;
+    (void)settings;
+    return false;
+  }
 };
 
 // What the debug dialog shows and the core's callbacks it uses: the filters

@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QSpinBox>
+#include <QTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -261,6 +264,38 @@ TEST_F(ViewTest, DraggingATrackerMovesOrResizesIt) {
     ASSERT_FALSE(sink_.log.empty());
     EXPECT_EQ(sink_.log.back(), "track " + n + c.want);
   }
+}
+
+TEST_F(ViewTest, EditorSettingsPanelGivesWhatTheUserChose) {
+  TObjNode& ed = Make(kTEditor, 10, 10, 300, 200);
+  std::vector<std::pair<std::string, std::string>> settings = {
+      {"tamaFontName", "Serif"}, {"tamaFontSize", "12"}, {"tamaTabWidth", "8"}, {"tamaLineNumbers", "0"},
+      {"tamaWordWrap", "0"},     {"tamaTextColor", "255"}, {"tamaBackColor", "16777215"}};
+  // cancelled: nothing chosen
+  QTimer::singleShot(0, [] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+  });
+  auto kept = settings;
+  EXPECT_FALSE(view_->EditorSettings(ed, kept));
+  EXPECT_EQ(kept, settings);
+  // accepted after ticking line numbers and a tab width of 4
+  QTimer::singleShot(0, [] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    auto spins = d->findChildren<QSpinBox*>();
+    if (spins.size() == 2) spins[1]->setValue(4);
+    for (auto* c : d->findChildren<QCheckBox*>())
+      if (c->text().contains(QStringLiteral("行番号"))) c->setChecked(true);
+    d->accept();
+  });
+  ASSERT_TRUE(view_->EditorSettings(ed, settings));
+  std::map<std::string, std::string> got(settings.begin(), settings.end());
+  EXPECT_EQ(got["tamaTabWidth"], "4");
+  EXPECT_EQ(got["tamaLineNumbers"], "1");
+  EXPECT_EQ(got["tamaWordWrap"], "0");
+  EXPECT_EQ(got["tamaFontSize"], "12");
+  EXPECT_EQ(got["tamaTextColor"], "255");
+  EXPECT_EQ(got["tamaBackColor"], "16777215");
 }
 
 TEST_F(ViewTest, ComboKeepsTheModelsSelectionWhenItemsArrive) {
