@@ -2,6 +2,7 @@
 // setGeometry (no layouts), filled from the record on every change. User
 // input goes back to the sink, which changes the model and raises the event;
 // the view never raises an event itself.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -16,6 +17,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QSpinBox>
+#include <QFormLayout>
+#include <QFontComboBox>
+#include <QDialogButtonBox>
+#include <QDialog>
+#include <QColorDialog>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -59,6 +66,7 @@
 #include "sjis/convert.h"
 
 #include "text.h"
+#include "web.h"
 
 namespace tama::qt {
 
@@ -131,6 +139,29 @@ unsigned Modifiers(Qt::KeyboardModifiers k, Qt::MouseButtons b, bool dbl) {
 }
 
 class TView;
+
+// The web engine's module beside this one, opened when the first ブラウザ is
+// made; null (the box stays an empty frame) when it is missing or was built
+// otherwise.
+IWebEngine* WebEngine() {
+  static IWebEngine* engine = []() -> IWebEngine* {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&tama_module_qt), &info) || !info.dli_fname) return nullptr;
+    std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    path = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/libtamakazu-web.so";
+    void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib) {
+      std::fprintf(stderr, "libtamakazu-web.so: %s\n", dlerror());
+      return nullptr;
+    }
+    auto entry = reinterpret_cast<IWebEngine* (*)(const char*)>(dlsym(lib, "tama_module_web"));
+    IWebEngine* e = entry ? entry(TAMA_BUILD_ID) : nullptr;
+    if (!e) std::fprintf(stderr, "libtamakazu-web.so: built for another run-time\n");
+    return e;
+  }();
+  return engine;
+}
 
 // The source text editor control: a plain text box with a margin of line
 // numbers when its settings ask for one.
@@ -255,14 +286,22 @@ class TCanvas : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   // the object takes its mouse events: they do not go on to what lies beneath
-  void mousePressEvent(QMouseEvent* e) override { e->accept(); }
-  void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+  // a トラック is dragged with the left button: from its corner at the
+  // bottom right it is resized, from anywhere else moved
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
-  void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+  void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
+  // the place and size a drag gives
+  QRect Dragged(const QPoint& global) const;
+
   TView& view_;
   int number_;
+  bool dragging_ = false, resizing_ = false;
+  QPoint dragFrom_, widgetStart_;
+  QRect dragStart_;
 };
 
 // A top-level window: 母艦 or a フォーム. Its client area is the canvas.
@@ -295,6 +334,11 @@ struct TItem {
   int kind = 0;
   std::vector<QWidget*> pages;   // タブページ: the page widgets
   QButtonGroup* radios = nullptr;
+  // ブラウザ: the page (null without the web module), the location it was
+  // last sent to or reported, and whether the user followed a link since
+  IWebPage* web = nullptr;
+  std::string webUrl;
+  bool followed = false;
 };
 
 class TView : public gui::IWindowView, public QObject {
@@ -491,6 +535,7 @@ class TView : public gui::IWindowView, public QObject {
     return false;
   }
   void Beep() override { QApplication::beep(); }
+  bool EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) override;
   bool Shot(const std::string& file, std::string& error) override {
     SyncMain();
     if (!main_) {
@@ -652,6 +697,121 @@ void TCanvas::paintEvent(QPaintEvent*) {
   }
   // a picture, or the drawing over a ラベル or アニメ
   picture(node->kind == gui::kImage && node->stretch);
+}
+
+// The editor control's own settings panel: the font, the tab width, the
+// margin of line numbers, wrapping and the two colours.
+bool TView::EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) {
+  auto get = [&](const char* key) -> std::string {
+    for (const auto& [k, v] : settings)
+      if (k == key) return v;
+    return std::string();
+  };
+  auto number = [&](const char* key, int fallback) {
+    bool ok = false;
+    const int n = QString::fromStdString(get(key)).toInt(&ok);
+    return ok ? n : fallback;
+  };
+  auto it = items_.find(node.number);
+  QDialog dialog(it != items_.end() && it->second.widget ? it->second.widget->window() : nullptr);
+  dialog.setWindowTitle(QStringLiteral("エディタの設定"));
+  auto* form = new QFormLayout(&dialog);
+  auto* font = new QFontComboBox(&dialog);
+  font->setCurrentFont(QFont(Q(get("tamaFontName"))));
+  font->setEditText(Q(get("tamaFontName")));
+  auto* size = new QSpinBox(&dialog);
+  size->setRange(1, 200);
+  size->setValue(number("tamaFontSize", 12));
+  auto* tab = new QSpinBox(&dialog);
+  tab->setRange(1, 64);
+  tab->setValue(number("tamaTabWidth", 8));
+  auto* lines = new QCheckBox(QStringLiteral("行番号を表示する"), &dialog);
+  lines->setChecked(number("tamaLineNumbers", 0) != 0);
+  auto* wrap = new QCheckBox(QStringLiteral("右端で折り返す"), &dialog);
+  wrap->setChecked(number("tamaWordWrap", 0) != 0);
+  // a colour button shows its colour and opens the colour dialog
+  int colours[2] = {number("tamaTextColor", 0), number("tamaBackColor", 0xFFFFFF)};
+  QPushButton* buttons[2];
+  for (int i = 0; i < 2; ++i) {
+    buttons[i] = new QPushButton(&dialog);
+    auto paint = [b = buttons[i], &colours, i] {
+      b->setText(Colour(colours[i] < 0 ? 0xFFFFFF : colours[i]).name());
+    };
+    paint();
+    QObject::connect(buttons[i], &QPushButton::clicked, &dialog, [&colours, i, paint, &dialog] {
+      const QColor c = QColorDialog::getColor(Colour(colours[i] < 0 ? 0xFFFFFF : colours[i]), &dialog);
+      if (!c.isValid()) return;
+      colours[i] = c.red() | (c.green() << 8) | (c.blue() << 16);
+      paint();
+    });
+  }
+  form->addRow(QStringLiteral("フォント"), font);
+  form->addRow(QStringLiteral("サイズ"), size);
+  form->addRow(QStringLiteral("タブ幅"), tab);
+  form->addRow(lines);
+  form->addRow(wrap);
+  form->addRow(QStringLiteral("文字色"), buttons[0]);
+  form->addRow(QStringLiteral("背景色"), buttons[1]);
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(box);
+  ++depth_;
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  --depth_;
+  if (!accepted) return false;
+  const QString name = font->currentText();
+  settings = {
+      {"tamaFontName", name.isEmpty() ? get("tamaFontName") : Sjis(name)},
+      {"tamaFontSize", std::to_string(size->value())},
+      {"tamaTabWidth", std::to_string(tab->value())},
+      {"tamaLineNumbers", lines->isChecked() ? "1" : "0"},
+      {"tamaWordWrap", wrap->isChecked() ? "1" : "0"},
+      {"tamaTextColor", std::to_string(colours[0])},
+      {"tamaBackColor", std::to_string(colours[1])},
+  };
+  return true;
+}
+
+constexpr int kGrip = 8;  // the resizing corner of a トラック
+
+void TCanvas::mousePressEvent(QMouseEvent* e) {
+  e->accept();
+  const TObjNode* node = view_.NodeOf(number_);
+  if (!node || node->kind != gui::kTrack || e->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  const QPoint at = e->position().toPoint();
+  resizing_ = at.x() >= width() - kGrip && at.y() >= height() - kGrip;
+  dragFrom_ = e->globalPosition().toPoint();
+  dragStart_ = QRect(node->x, node->y, node->w, node->h);
+  widgetStart_ = pos();
+}
+
+QRect TCanvas::Dragged(const QPoint& global) const {
+  const QPoint d = global - dragFrom_;
+  if (resizing_) return QRect(dragStart_.topLeft(), QSize(std::max(1, dragStart_.width() + d.x()),
+                                                          std::max(1, dragStart_.height() + d.y())));
+  return dragStart_.translated(d);
+}
+
+void TCanvas::mouseMoveEvent(QMouseEvent* e) {
+  e->accept();
+  if (!dragging_) return;
+  // the widget follows the mouse; the model takes the place when it is let go
+  const QRect r = Dragged(e->globalPosition().toPoint());
+  if (resizing_)
+    resize(r.size());
+  else
+    move(widgetStart_ + (r.topLeft() - dragStart_.topLeft()));
+}
+
+void TCanvas::mouseReleaseEvent(QMouseEvent* e) {
+  e->accept();
+  if (!dragging_ || e->button() != Qt::LeftButton) return;
+  dragging_ = false;
+  const QRect r = Dragged(e->globalPosition().toPoint());
+  const int n = number_;
+  view_.Report([&](gui::IViewSink& s) { s.Track(n, r.x(), r.y(), r.width(), r.height()); });
 }
 
 void TWindow::closeEvent(QCloseEvent* e) {
@@ -983,9 +1143,33 @@ void TView::Make(const TObjNode& node) {
       break;
     }
     case gui::kBrowser: {
-      auto* f = new QFrame(parent);
-      f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-      w = f;
+      if (IWebEngine* engine = WebEngine()) {
+        TWebCallbacks callbacks;
+        callbacks.request = [this, n](const QString& url) {
+          bool allowed = true;
+          const std::string u = Sjis(url);
+          Report([&](gui::IViewSink& s) { allowed = s.NavigateRequest(n, u); });
+          auto it = items_.find(n);
+          if (allowed && it != items_.end()) it->second.followed = true;
+          return allowed;
+        };
+        // a location the program sent the page to stays as the program wrote
+        // it; one the user went to is the page's own
+        callbacks.reached = [this, n](const QString& url, const QString& title) {
+          auto it = items_.find(n);
+          if (it == items_.end()) return;
+          if (it->second.followed) it->second.webUrl = Sjis(url);
+          it->second.followed = false;
+          const std::string u = it->second.webUrl, t = Sjis(title);
+          Report([&](gui::IViewSink& s) { s.PageReached(n, u, t); });
+        };
+        item.web = engine->Make(parent, std::move(callbacks));
+        w = item.web->Widget();
+      } else {
+        auto* f = new QFrame(parent);
+        f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        w = f;
+      }
       break;
     }
     default:  // イメージ, ラベル, アニメ, トラック: painted from the model
@@ -1329,6 +1513,13 @@ void TView::ApplyKind(TItem& item, const TObjNode& node) {
       }
       break;
     }
+    case gui::kBrowser:
+      if (item.web && node.url != item.webUrl) {
+        item.webUrl = node.url;
+        item.followed = false;
+        item.web->Go(Q(node.url));
+      }
+      break;
     default:
       break;
   }
@@ -1403,9 +1594,11 @@ class TWindowSystem : public gui::IWindowSystem {
       platform = "offscreen:configfile=" + config;
       argvScreen[2] = platform.data();
       argc = 3;
+      QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
       app_ = new QApplication(argc, argvScreen);
       std::remove(config.c_str());
     } else {
+      QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
       app_ = new QApplication(argc, argv);
     }
     // the toolkit takes the locale from the environment: numbers are written

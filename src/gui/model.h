@@ -182,8 +182,9 @@ struct TObjNode {
   TEventLoop::TTimerId frameTimer = 0;
   bool hovered = false, pressed = false;
 
-  // ブラウザ: the current location and the visited ones, the current entry
-  std::string url;
+  // ブラウザ: the current location and the visited ones, the current entry;
+  // the title the page at it reports (windowed only)
+  std::string url, title;
   std::vector<std::string> history;
   int historyPos = -1;
 

@@ -72,6 +72,7 @@ const TVerb kVerbs[] = {
     {"answer", 0, -1}, {"choose", 1, 1},   {"cancel", 0, 0}, {"debug", 1, 1}, {"dump", 1, 1},   {"busy", 1, -1},
     {"enter", 1, 1},   {"leave", 1, 1},    {"sort", 2, 2},   {"track", 5, 5},
     {"shot", 1, 1},    {"rename", 3, 3},   {"edit", 4, 4},   {"tray", 1, 1},
+    {"navigate", 2, 2},
 };
 
 const TVerb* VerbNamed(std::string_view name) {
@@ -460,6 +461,14 @@ void TScript::Perform(TTamaBase& t, const TStep& step) {
     for (int i = 0; i < 4; ++i)
       if (!ReadInt(step.args[1 + i], v[i])) return Fail(t, step, "track needs X Y W H");
     return done(UserTrack(t, number, v[0], v[1], v[2], v[3]));
+  }
+  if (verb == "navigate") {
+    // a link followed in the page: asked for first, then reached when allowed
+    if (kind != kBrowser) return done(TUser::kCannot);
+    const std::string url = ToSjis(step.args[1]);
+    if (!UserNavigateRequest(t, number, url)) return;
+    const TObjNode* live = g.Find(number);
+    return done(live ? UserPageReached(t, number, url, live->title) : TUser::kDone);
   }
   Fail(t, step, "unknown step \"" + verb + "\"");
 }

@@ -7,6 +7,7 @@
 #include "gui/mainwindow.h"
 #include "gui/readers.h"
 #include "gui/widgets.h"
+#include "support/number.h"
 
 namespace tama::gui {
 
@@ -310,6 +311,25 @@ TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h) {
   TObjNode* node = Gui(t).Find(number);
   if (!node || node->kind != kTrack) return TUser::kCannot;
   TrackChanged(t, *node, x, y, w, h);
+  return TUser::kDone;
+}
+
+bool UserNavigateRequest(TTamaBase& t, int number, const std::string& url) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kBrowser) return true;
+  t.QuickWord("ブラウザ移動先URL").SetValue(url);
+  Raise(t, number, kSlotClick);
+  return ReadInteger(t.QuickWord("ブラウザURL移動許可").Value(), 0) != 0;
+}
+
+TUser UserPageReached(TTamaBase& t, int number, const std::string& url, const std::string& title) {
+  TObjNode* node = Gui(t).Find(number);
+  if (!node || node->kind != kBrowser) return TUser::kCannot;
+  node->title = title;
+  if (!url.empty() && url != node->url)
+    Navigate(t, *node, url);
+  else
+    Changed(t, *node);
   return TUser::kDone;
 }
 

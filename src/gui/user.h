@@ -67,4 +67,12 @@ TUser UserTray(TTamaBase& t, bool right);
 // A トラック moved or resized by the user.
 TUser UserTrack(TTamaBase& t, int number, int x, int y, int w, int h);
 
+// A ブラウザ asked to go to `url` (a link followed, a form sent): the click
+// event runs with ブラウザ移動先URL holding the URL; the answer is whether the
+// page may go there (ブラウザURL移動許可 read after the handler, as an integer).
+bool UserNavigateRequest(TTamaBase& t, int number, const std::string& url);
+// A ブラウザ's page reached `url` with `title`: a location other than the
+// current one becomes the newest entry of the history; no event.
+TUser UserPageReached(TTamaBase& t, int number, const std::string& url, const std::string& title);
+
 }  // namespace tama::gui

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/event_loop.h"
@@ -62,6 +63,18 @@ class IViewSink {
   virtual void Tray(bool right) = 0;
   virtual void MoveWindow(int number, int x, int y) = 0;
   virtual void Close(int number) = 0;
+  // a ブラウザ's page asking to go to `url` (false: it stays); its page
+  // reached a location with a title
+  virtual bool NavigateRequest(int number, const std::string& url) {
+    (void)number;
+    (void)url;
+    return true;
+  }
+  virtual void PageReached(int number, const std::string& url, const std::string& title) {
+    (void)number;
+    (void)url;
+    (void)title;
+  }
 };
 
 // The view: mirrors every change of the model in widgets.
@@ -84,6 +97,14 @@ class IWindowView {
   virtual bool Shot(const std::string& file, std::string& error) = 0;
   // The desktop's beep.
   virtual void Beep() {}
+  // The settings panel of a Tエディタ, modal, filled with `settings` (the
+  // "tama" keys and values); true when the user accepted it, `settings`
+  // then holding what was chosen.
+  virtual bool EditorSettings(const TObjNode& node, std::vector<std::pair<std::string, std::string>>& settings) {
+    (void)node;
+    (void)settings;
+    return false;
+  }
 };
 
 // What the debug dialog shows and the core's callbacks it uses: the filters

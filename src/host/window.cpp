@@ -11,6 +11,7 @@
 #include "gui/objects.h"
 #include "gui/script.h"
 #include "gui/user.h"
+#include "gui/widgets.h"
 
 namespace tama::host {
 
@@ -36,6 +37,18 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   bool Inject(const std::string& verb, const gui::TObjNode& node, const std::vector<std::string>& args) override {
     return view_->Inject(verb, node, args);
   }
+  // the panel waits for the user; a scripted run goes on as without a window
+  void EditorSettingsPanel(gui::TObjNode& node) override {
+    if (!interactive) return;
+    const int number = node.number;
+    auto settings = gui::EditorSettings(node);
+    if (!view_->EditorSettings(node, settings)) return;
+    gui::TObjNode* live = gui::Gui(t_).Find(number);  // events ran while it was open
+    if (!live) return;
+    for (const auto& [key, value] : settings) gui::ApplyEditorSetting(*live, key, value);
+    gui::Changed(t_, *live);
+  }
+  bool interactive = false;
 
   // ---- the sink ----
   const gui::TObjNode* Node(int number) override { return gui::Gui(t_).Find(number); }
@@ -68,6 +81,10 @@ class TWindowView : public gui::TView, public gui::IViewSink {
   void Tray(bool right) override { gui::UserTray(t_, right); }
   void MoveWindow(int n, int x, int y) override { gui::UserMoveWindow(t_, n, x, y); }
   void Close(int n) override { gui::UserClose(t_, n); }
+  bool NavigateRequest(int n, const std::string& url) override { return gui::UserNavigateRequest(t_, n, url); }
+  void PageReached(int n, const std::string& url, const std::string& title) override {
+    gui::UserPageReached(t_, n, url, title);
+  }
 
  private:
   TTamaBase& t_;
@@ -183,6 +200,7 @@ THost::TSecurityAnswer TWindowHost::AskSecurity(std::string_view message, std::s
 
 void TWindowHost::Attach(TTamaBase& t) {
   auto view = std::make_unique<TWindowView>(t, ws_);
+  view->interactive = interactive_;
   view_ = view->Module();
   gui::Gui(t).view = std::move(view);
   tama_ = &t;

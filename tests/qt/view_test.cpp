@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QSpinBox>
+#include <QTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -237,6 +240,62 @@ TEST_F(ViewTest, MouseOnAPaintedObjectInItsOwnCoordinates) {
   ASSERT_FALSE(sink_.log.empty());
   // Shift 1 + Right 16
   EXPECT_EQ(sink_.log[0], "mouse " + std::to_string(img.number) + " " + std::to_string(kSlotMouseDown) + " 3 4 17");
+}
+
+TEST_F(ViewTest, DraggingATrackerMovesOrResizesIt) {
+  TObjNode& tr = Make(kTrack, 100, 50, 100, 100);
+  QWidget* w = Widget<QWidget>(tr);
+  ASSERT_NE(w, nullptr);
+  const std::string n = std::to_string(tr.number);
+  // from the middle it moves; from the corner at the bottom right it grows
+  struct {
+    QPointF from, to;
+    const char* want;
+  } cases[] = {{{50, 50}, {60, 45}, " 110 45 100 100"}, {{97, 97}, {117, 87}, " 100 50 120 90"}};
+  for (const auto& c : cases) {
+    sink_.log.clear();
+    const QPointF g = w->mapToGlobal(c.from), g2 = w->mapToGlobal(c.to);
+    QMouseEvent press(QEvent::MouseButtonPress, c.from, g, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent move(QEvent::MouseMove, c.to, g2, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, c.to, g2, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
+    ASSERT_FALSE(sink_.log.empty());
+    EXPECT_EQ(sink_.log.back(), "track " + n + c.want);
+  }
+}
+
+TEST_F(ViewTest, EditorSettingsPanelGivesWhatTheUserChose) {
+  TObjNode& ed = Make(kTEditor, 10, 10, 300, 200);
+  std::vector<std::pair<std::string, std::string>> settings = {
+      {"tamaFontName", "Serif"}, {"tamaFontSize", "12"}, {"tamaTabWidth", "8"}, {"tamaLineNumbers", "0"},
+      {"tamaWordWrap", "0"},     {"tamaTextColor", "255"}, {"tamaBackColor", "16777215"}};
+  // cancelled: nothing chosen
+  QTimer::singleShot(0, [] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+  });
+  auto kept = settings;
+  EXPECT_FALSE(view_->EditorSettings(ed, kept));
+  EXPECT_EQ(kept, settings);
+  // accepted after ticking line numbers and a tab width of 4
+  QTimer::singleShot(0, [] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    auto spins = d->findChildren<QSpinBox*>();
+    if (spins.size() == 2) spins[1]->setValue(4);
+    for (auto* c : d->findChildren<QCheckBox*>())
+      if (c->text().contains(QStringLiteral("行番号"))) c->setChecked(true);
+    d->accept();
+  });
+  ASSERT_TRUE(view_->EditorSettings(ed, settings));
+  std::map<std::string, std::string> got(settings.begin(), settings.end());
+  EXPECT_EQ(got["tamaTabWidth"], "4");
+  EXPECT_EQ(got["tamaLineNumbers"], "1");
+  EXPECT_EQ(got["tamaWordWrap"], "0");
+  EXPECT_EQ(got["tamaFontSize"], "12");
+  EXPECT_EQ(got["tamaTextColor"], "255");
+  EXPECT_EQ(got["tamaBackColor"], "16777215");
 }
 
 TEST_F(ViewTest, ComboKeepsTheModelsSelectionWhenItemsArrive) {
