@@ -27,6 +27,7 @@
 #include "sjis/convert.h"
 
 #include "debug_dialog.h"
+#include "font.h"
 #include "text.h"
 
 namespace tama::qt {
@@ -38,17 +39,7 @@ using gui::TDialogKind;
 using gui::TDialogRequest;
 
 
-int PixelSize(int points) { return static_cast<int>(std::trunc(points * 96.0 / 72.0 + 0.5)); }
 
-// The dialog font: the program's drawing font.
-QFont DialogFont(const gui::TFont& f) {
-  QFont font(Q(f.name));
-  font.setPixelSize(std::max(1, PixelSize(f.size)));
-  font.setBold(f.bold);
-  font.setItalic(f.italic);
-  font.setUnderline(f.underline);
-  return font;
-}
 
 QFont PixelFont(const char16_t* name, int pixels) {
   QFont font(QString::fromUtf16(name));
@@ -314,7 +305,7 @@ class TDialogWindows : public gui::IDialogWindows {
   TDialogAnswer Message(const TDialogRequest& r, const TDialogAnswer* scripted) {
     TKeyForm d;
     Form(d, Owner(), "frmMsgBox", Q(r.caption));
-    const QFont font = DialogFont(r.font);
+    const QFont font = FontOf(r.font);
     const int maxHeight = static_cast<int>(std::trunc(Screen().height() * 0.7));
     QStringList lines = QLines(r.message).split(QChar('\n'));
     const int lineHeight = static_cast<int>(std::trunc(1.2 * TextHeight(font)));
@@ -372,7 +363,7 @@ class TDialogWindows : public gui::IDialogWindows {
   TDialogAnswer Input(const TDialogRequest& r, const TDialogAnswer* scripted) {
     QDialog d;
     Form(d, Owner(), "frmInputBox", Q(r.caption));
-    const QFont font = DialogFont(r.font);
+    const QFont font = FontOf(r.font);
     QLabel* label = Label(&d, "lblMsg", QLines(r.message), font, 8, 8);
     auto* edit = new QLineEdit(Q(r.text), &d);
     edit->setObjectName(QStringLiteral("edtInput"));
@@ -402,7 +393,7 @@ class TDialogWindows : public gui::IDialogWindows {
   TDialogAnswer Select(const TDialogRequest& r, const TDialogAnswer* scripted) {
     TKeyForm d;
     Form(d, Owner(), "frmSelectDialog", Q(r.caption));
-    const QFont font = DialogFont(r.font);
+    const QFont font = FontOf(r.font);
     QLabel* label = Label(&d, "Label1", QLines(r.message), font, 8, 8);
     auto* list = new QListWidget(&d);
     list->setObjectName(QStringLiteral("ListBox"));
@@ -444,7 +435,7 @@ class TDialogWindows : public gui::IDialogWindows {
   }
 
   TDialogAnswer Buttons(const TDialogRequest& r, const TDialogAnswer* scripted) {
-    return Buttons(r, scripted, DialogFont(r.font));
+    return Buttons(r, scripted, FontOf(r.font));
   }
 
   // ボタンで選択 and the security question: one button per choice, in a
@@ -525,7 +516,7 @@ class TDialogWindows : public gui::IDialogWindows {
     Centre(d);
     auto* memo = new QPlainTextEdit(&d);
     memo->setObjectName(QStringLiteral("Memo"));
-    memo->setFont(DialogFont(r.font));
+    memo->setFont(FontOf(r.font));
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setPlainText(QLines(r.text));
     memo->setContextMenuPolicy(Qt::CustomContextMenu);

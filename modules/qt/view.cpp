@@ -65,6 +65,7 @@
 #include "raster.h"
 #include "sjis/convert.h"
 
+#include "font.h"
 #include "text.h"
 #include "web.h"
 
@@ -79,16 +80,7 @@ namespace {
 
 QColor Colour(int64_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-int PixelSize(int points) { return static_cast<int>(std::trunc(points * 96.0 / 72.0 + 0.5)); }
 
-QFont FontOf(const gui::TFont& f) {
-  QFont font(Q(f.name));
-  font.setPixelSize(std::max(1, PixelSize(f.size)));
-  font.setBold(f.bold);
-  font.setItalic(f.italic);
-  font.setUnderline(f.underline);
-  return font;
-}
 
 // The Windows virtual-key number of a toolkit key.
 int VirtualKey(int key) {
