@@ -24,7 +24,9 @@ constexpr uint32_t kMaxFrame = 16u << 20;
 bool PrivateFolder(const std::string& path, std::string& error) {
   struct stat st{};
   if (lstat(path.c_str(), &st) != 0) {
-    if (errno != ENOENT || mkdir(path.c_str(), 0700) != 0 || lstat(path.c_str(), &st) != 0) {
+    // another run (or a --send) may make the folder between the look and the mkdir: take it then
+    // as found, checked below like any existing one
+    if (errno != ENOENT || (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) || lstat(path.c_str(), &st) != 0) {
       error = path + ": " + std::strerror(errno);
       return false;
     }

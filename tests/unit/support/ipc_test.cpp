@@ -8,10 +8,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tama::ipc {
 namespace {
@@ -85,6 +87,28 @@ TEST_F(Ipc, StaleSocketReplacedLiveOneKept) {
   EXPECT_NE(error.find("in use"), std::string::npos);
   EXPECT_EQ(stat(path.c_str(), &st), 0);
   StopListening(fd, "svc");
+}
+
+// Two runs starting together both find no folder; the one that loses the race to make it
+// takes the folder the other made instead of failing.
+TEST_F(Ipc, FolderMadeByManyAtOnce) {
+  std::string error;
+  const std::string folder = RuntimeFolder(error) + "/race";
+  for (int round = 0; round < 200; ++round) {
+    rmdir(folder.c_str());
+    std::atomic<int> failed{0}, waiting{0};
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 4; ++i)
+      runs.emplace_back([&] {
+        ++waiting;
+        while (waiting.load() < 4) {
+        }
+        std::string why;
+        if (!PrivateFolder(folder, why)) ++failed;
+      });
+    for (auto& t : runs) t.join();
+    EXPECT_EQ(failed.load(), 0) << "round " << round;
+  }
 }
 
 TEST_F(Ipc, SocketOfItsOwnPath) {
