@@ -262,15 +262,21 @@ bool Sized(const raster::TPixels& src, const gui::TRect& r, raster::TPixels& out
   return true;
 }
 
+// The picture a copy reads and the canvas it writes; false when either is missing (nothing is copied).
+bool CopyEnds(TTamaBase& t, const std::string& srcName, const std::string& dstName, TObjNode*& src, TObjNode*& dst) {
+  std::string name;
+  TObjNode* srcNode = FindImage(t, srcName, name);
+  src = srcNode ? gui::CanvasNode(t, *srcNode, true) : nullptr;
+  dst = CanvasArg(t, dstName);
+  return src && dst;
+}
+
 void ImageCopy(TTamaBase& t, int id) {
   const gui::TRect rect = Rect(t, t.PopArgText());
   const std::string dstName = t.PopArgText();
   const std::string srcName = t.PopArgText();
-  std::string name;
-  TObjNode* srcNode = FindImage(t, srcName, name);
-  TObjNode* src = srcNode ? gui::CanvasNode(t, *srcNode, true) : nullptr;
-  TObjNode* dst = CanvasArg(t, dstName);
-  if (!src || !dst) return;
+  TObjNode *src = nullptr, *dst = nullptr;
+  if (!CopyEnds(t, srcName, dstName, src, dst)) return;
   const raster::TPixels from = gui::Pixels(t, *src, NameOf(id));
   raster::TPixels sized;
   raster::TPixels& to = gui::Pixels(t, *dst, NameOf(id));
@@ -313,11 +319,8 @@ void ImageHantoumeiCopy(TTamaBase& t, int id) {
   const gui::TRect rect = Rect(t, t.PopArgText());
   const std::string dstName = t.PopArgText();
   const std::string srcName = t.PopArgText();
-  std::string name;
-  TObjNode* srcNode = FindImage(t, srcName, name);
-  TObjNode* src = srcNode ? gui::CanvasNode(t, *srcNode, true) : nullptr;
-  TObjNode* dst = CanvasArg(t, dstName);
-  if (!src || !dst) return;
+  TObjNode *src = nullptr, *dst = nullptr;
+  if (!CopyEnds(t, srcName, dstName, src, dst)) return;
   raster::TPixels sized;
   if (!Sized(gui::Pixels(t, *src, NameOf(id)), rect, sized)) RaiseArgs(t, id);
   raster::TPixels& p = gui::Pixels(t, *dst, NameOf(id));

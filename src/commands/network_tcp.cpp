@@ -274,6 +274,25 @@ bool ReadPiece(TTcpConn& c, std::string& data, bool& nothing) {
   }
 }
 
+enum class TService { kIdle, kClosed, kReceived };
+
+// Serves a connection's readiness: sends what waits, then reads. kReceived leaves the bytes and the
+// sender in TCP文字列 and TCP送信元 for the receive label.
+TService Service(TTamaBase& t, const std::shared_ptr<TTcpConn>& c, unsigned events) {
+  if ((events & TEventLoop::kWritable) && !c->out.empty()) {
+    if (!Flush(*c)) c->out.clear();
+    if (c->out.empty()) SetWatch(t, c, TEventLoop::kReadable);
+  }
+  if (!(events & (TEventLoop::kReadable | TEventLoop::kHangUp))) return TService::kIdle;
+  std::string data;
+  bool nothing = false;
+  if (!ReadPiece(*c, data, nothing)) return TService::kClosed;
+  if (nothing) return TService::kIdle;
+  t.QuickWord("TCP文字列").SetValue(std::move(data));
+  t.QuickWord("TCP送信元").SetValue(c->peer);
+  return TService::kReceived;
+}
+
 void ClientEvent(TTamaBase& t, unsigned events) {
   TSocketState& s = Sockets(t);
   std::shared_ptr<TTcpConn> c = s.client;
@@ -293,24 +312,18 @@ void ClientEvent(TTamaBase& t, unsigned events) {
     ClientConnected(t);
     return;
   }
-  if ((events & TEventLoop::kWritable) && !c->out.empty()) {
-    if (!Flush(*c)) c->out.clear();
-    if (c->out.empty()) SetWatch(t, c, TEventLoop::kReadable);
+  switch (Service(t, c, events)) {
+    case TService::kIdle: return;
+    case TService::kClosed:
+      // the peer closed the connection
+      s.Drop(*c);
+      if (s.client == c) s.client.reset();
+      s.state = "未接続";
+      return;
+    case TService::kReceived:
+      if (s.clientReceive) RunNetEntry(t, s.clientReceive);
+      return;
   }
-  if (!(events & (TEventLoop::kReadable | TEventLoop::kHangUp))) return;
-  std::string data;
-  bool nothing = false;
-  if (!ReadPiece(*c, data, nothing)) {
-    // the peer closed the connection
-    s.Drop(*c);
-    if (s.client == c) s.client.reset();
-    s.state = "未接続";
-    return;
-  }
-  if (nothing) return;
-  t.QuickWord("TCP文字列").SetValue(std::move(data));
-  t.QuickWord("TCP送信元").SetValue(c->peer);
-  if (s.clientReceive) RunNetEntry(t, s.clientReceive);
 }
 
 // ---- the server ----
@@ -329,21 +342,13 @@ void ServerConnectionEvent(TTamaBase& t, const std::weak_ptr<TTcpConn>& weak, un
   TSocketState& s = Sockets(t);
   std::shared_ptr<TTcpConn> c = weak.lock();
   if (!c || c->fd < 0) return;
-  if ((events & TEventLoop::kWritable) && !c->out.empty()) {
-    if (!Flush(*c)) c->out.clear();
-    if (c->out.empty()) SetWatch(t, c, TEventLoop::kReadable);
+  switch (Service(t, c, events)) {
+    case TService::kIdle: return;
+    case TService::kClosed: RemoveConnection(s, c); return;
+    case TService::kReceived:
+      if (s.serverReceive) RunNetEntry(t, s.serverReceive);
+      return;
   }
-  if (!(events & (TEventLoop::kReadable | TEventLoop::kHangUp))) return;
-  std::string data;
-  bool nothing = false;
-  if (!ReadPiece(*c, data, nothing)) {
-    RemoveConnection(s, c);
-    return;
-  }
-  if (nothing) return;
-  t.QuickWord("TCP文字列").SetValue(std::move(data));
-  t.QuickWord("TCP送信元").SetValue(c->peer);
-  if (s.serverReceive) RunNetEntry(t, s.serverReceive);
 }
 
 void Accepted(TTamaBase& t) {
