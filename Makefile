@@ -13,7 +13,7 @@ DEBS += libffi-dev libarchive-dev libarchive-tools lhasa
 DEBS += libcurl4-openssl-dev python3-pyftpdlib
 DEBS += libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
         gstreamer1.0-tools
-DEBS += libsqlite3-dev unixodbc-dev libxlsxwriter-dev libarchive-dev libsqliteodbc
+DEBS += libsqlite3-dev unixodbc-dev libxlsxwriter-dev libsqliteodbc
 DEBS += qt6-webengine-dev
 
 .PHONY: deps build build-asan run test test-asan bench fuzz clean

@@ -77,6 +77,10 @@ void TTamaBase::BindArguments(THashNode& word) {
 }
 
 void TTamaBase::CallCommand(THashNode& word) {
+  if (word.Kind == wkDllFunction) {
+    CallImported(word);
+    return;
+  }
   BindArguments(word);
   const int id = word.Id;
   try {

@@ -483,6 +483,7 @@ void TTamaBase::ExecutePending() {
 void TTamaBase::ExecuteWord(THashNode& word) {
   switch (word.Kind) {
     case wkCommand:
+    case wkDllFunction:
       CallCommand(word);
       return;
     case wkLabel:
@@ -491,9 +492,6 @@ void TTamaBase::ExecuteWord(THashNode& word) {
     case wkVariable:
     case wkObject:
       Raise("\"" + word.Name + "\"は、文法が正しくないため、実行できません。変数を実行することは出来ません。");
-    case wkDllFunction:
-      CallImported(word);
-      return;
     case wkHash:
       return;
   }

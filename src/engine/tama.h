@@ -197,6 +197,7 @@ class TTamaBase {
 
   // ---- binding and dispatch (binding.cpp) ----
   void BindArguments(THashNode& word);
+  // A command word, or an imported function word (through CallImported).
   void CallCommand(THashNode& word);
   // An imported function word: its arguments bound by its pattern, then the
   // call through `callImported` (set by the commands that declare such words).

@@ -134,10 +134,7 @@ std::string TTamaBase::ReadTerm(const char*& p, const char* limit) {
         pending.Swap(args);  // a command used as a value takes no items of the sentence around it
         try {
           const TPos before = Here();
-          if (node->Kind == wkCommand)
-            CallCommand(*node);
-          else
-            CallImported(*node);
+          CallCommand(*node);
           LeaveIfMoved(*this, before);
         } catch (...) {
           pending.Swap(args);
@@ -403,10 +400,7 @@ std::string TTamaBase::CallWithParens(THashNode& wordIn, const char*& p, bool pu
     try {
       if (word->Kind == wkCommand || word->Kind == wkDllFunction) {
         const TPos before = Here();
-        if (word->Kind == wkCommand)
-          CallCommand(*word);
-        else
-          CallImported(*word);
+        CallCommand(*word);
         LeaveIfMoved(*this, before);
         positional = savedPositional;
         if (!args.Empty()) {
