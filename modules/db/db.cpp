@@ -8,7 +8,7 @@
 #include <string>
 
 #include "commands/office_module.h"
-#include "modules/db/db_internal.h"
+#include "db_internal.h"
 #include "sjis/convert.h"
 #include "support/number.h"
 

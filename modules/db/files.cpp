@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "commands/office_module.h"
-#include "modules/db/db_internal.h"
+#include "db_internal.h"
 #include "sjis/convert.h"
 #include "support/number.h"
 
