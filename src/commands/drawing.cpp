@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
+#include "commands/files_internal.h"
 #include "engine/files_state.h"
 #include "engine/security.h"
 #include "gui/mainwindow.h"
@@ -17,6 +16,7 @@
 #include "gui/pictures.h"
 #include "gui/readers.h"
 #include "raster/pixels.h"
+#include "support/lines.h"
 #include "support/number.h"
 #include "support/path.h"
 #include "words/tags.h"
@@ -28,47 +28,8 @@ namespace {
 using gui::Gui;
 using gui::TObjNode;
 
-const char* NameOf(int id) {
-  switch (id) {
-    case kCmdSen: return "線";
-    case kCmdShikakukei: return "四角形";
-    case kCmdEnkei: return "円形";
-    case kCmdGazouHyouji: return "画像表示";
-    case kCmdGazouKakudaiHyouji: return "画像拡大表示";
-    case kCmdTenByouga: return "点描画";
-    case kCmdMadoCapture: return "窓キャプチャー";
-    case kCmdImageCopy: return "イメージコピー";
-    case kCmdGamenFadeOut: return "画面フェードアウト";
-    case kCmdGamenFadeIn: return "画面フェードイン";
-    case kCmdImageHozon: return "イメージ保存";
-    case kCmdKaniInsatsu: return "簡易印刷";
-    case kCmdSuichokuHanten: return "垂直反転";
-    case kCmdSuiheiHanten: return "水平反転";
-    case kCmdMigiKaiten: return "右回転";
-    case kCmdNegaPosiHanten: return "ネガポジ反転";
-    case kCmdGrayscaleHenkan: return "グレイスケール変換";
-    case kCmdSolarization: return "ソラリゼーション";
-    case kCmdAkarusaHosei: return "明るさ補正";
-    case kCmdGammaHosei: return "ガンマ補正";
-    case kCmdMojiByouga: return "文字描画";
-    case kCmdGazouKaiten: return "画像回転";
-    case kCmdGazouEdgeKenshutsu: return "画像エッジ検出";
-    case kCmdGazouBokashi: return "画像ボカシ";
-    case kCmdGazouSharp: return "画像シャープ";
-    case kCmdGazouSepia: return "画像セピア";
-    case kCmdImageHantoumeiCopy: return "イメージ半透明コピー";
-    case kCmdSenByouga: return "線描画";
-    case kCmdShikakukeiByouga: return "四角形描画";
-    case kCmdEnkeiByouga: return "円形描画";
-    case kCmdImageBubunCopy: return "イメージ部分コピー";
-    case kCmdImageInsatsu: return "イメージ印刷";
-    case kCmdGazouBitsuuHenkou: return "画像ビット数変更";
-    case kCmdZahyouIroShutoku: return "座標色取得";
-    case kCmdIconChuushutsu: return "アイコン抽出";
-    case kCmdMojiHyouji: return "文字表示";
-    default: return "描画処理反映";
-  }
-}
+// The command's name as the table below registers it.
+const char* NameOf(int id);
 
 [[noreturn]] void RaiseArgs(TTamaBase& t, int id) {
   t.Raise("\"" + std::string(NameOf(id)) + "\"命令の引数に誤りがあります。");
@@ -94,21 +55,28 @@ TObjNode* FindImage(TTamaBase& t, const std::string& raw, std::string& name) {
   return nullptr;
 }
 
-// The bitmap of an image argument (イメージ or フォーム), with the errors.
-TObjNode& BitmapArg(TTamaBase& t, const std::string& raw) {
-  std::string name;
+// The same, raising when none has that name.
+TObjNode& ImageObject(TTamaBase& t, const std::string& raw, std::string& name) {
   TObjNode* node = FindImage(t, raw, name);
   if (!node) t.Raise("オブジェクト\"" + name + "\"は、作成されていません。");
-  TObjNode* canvas = gui::CanvasNode(t, *node, true);
+  return *node;
+}
+
+// The bitmap of an image argument (イメージ or フォーム; with `bitmapOnly`
+// false, any object with a canvas), with the errors.
+TObjNode& BitmapArg(TTamaBase& t, const std::string& raw, bool bitmapOnly = true) {
+  std::string name;
+  TObjNode* canvas = gui::CanvasNode(t, ImageObject(t, raw, name), bitmapOnly);
   if (!canvas) t.Raise("\"" + name + "\"は、イメージではありません。");
   return *canvas;
 }
 
-// The canvas of an image argument (any object with one), null when none.
-TObjNode* CanvasArg(TTamaBase& t, const std::string& raw) {
+// The canvas of an image argument (any object with one, or with
+// `bitmapOnly` イメージ and フォーム only), null when none.
+TObjNode* CanvasArg(TTamaBase& t, const std::string& raw, bool bitmapOnly = false) {
   std::string name;
   TObjNode* node = FindImage(t, raw, name);
-  return node ? gui::CanvasNode(t, *node, false) : nullptr;
+  return node ? gui::CanvasNode(t, *node, bitmapOnly) : nullptr;
 }
 
 raster::TPen PenOf(TTamaBase& t) {
@@ -193,7 +161,7 @@ void Pixel(TTamaBase& t, int id) {
   }
   uint32_t v = p.At(at.x, at.y);
   // a pixel of an overlay never drawn shows the widget beneath
-  if (p.alpha && (v >> 24) == 0) v = raster::PixelOf(canvas->background < 0 ? 0xFFFFFF : canvas->background);
+  if (p.alpha && (v >> 24) == 0) v = gui::BackgroundPixel(*canvas);
   t.SetResultTagged(std::to_string(raster::ColourOf(v)), kTagNumber);
 }
 
@@ -226,23 +194,19 @@ void MojiByouga(TTamaBase& t, int id) {
   const std::string text = t.PopArgValue();
   const std::string point = t.PopArgText();
   const std::string image = t.PopArgText();
-  std::string name;
-  TObjNode* node = FindImage(t, image, name);
-  if (!node) t.Raise("オブジェクト\"" + name + "\"は、作成されていません。");
-  TObjNode* canvas = gui::CanvasNode(t, *node, false);
-  if (!canvas) t.Raise("\"" + name + "\"は、イメージではありません。");
+  TObjNode& canvas = BitmapArg(t, image, false);
   gui::TPoint at;
   if (!Point(t, point, at)) return;
   const gui::TFont font = gui::DrawingFont(t);
   const int advance = static_cast<int>(std::trunc(1.2L * Gui(t).view->TextHeight(font)));
   raster::IRaster& r = gui::RasterFor(t, NameOf(id));
-  raster::TPixels& p = gui::Pixels(t, *canvas, NameOf(id));
+  raster::TPixels& p = gui::Pixels(t, canvas, NameOf(id));
   raster::TTextFont f{font.name, gui::PixelSize(font.size), font.bold, font.italic, font.underline};
   std::string error;
   if (!r.Text(p, at.x, at.y, gui::DisplayLines(t, text), advance, f, raster::PixelOf(font.color),
               id == kCmdMojiByouga, error))
     t.Raise("\"" + std::string(NameOf(id)) + "\"命令で文字を描けません。" + error);
-  gui::PixelsChanged(t, *canvas);
+  gui::PixelsChanged(t, canvas);
 }
 
 void ByougaShoriHanei(TTamaBase& t, int) {
@@ -264,9 +228,7 @@ bool Sized(const raster::TPixels& src, const gui::TRect& r, raster::TPixels& out
 
 // The picture a copy reads and the canvas it writes; false when either is missing (nothing is copied).
 bool CopyEnds(TTamaBase& t, const std::string& srcName, const std::string& dstName, TObjNode*& src, TObjNode*& dst) {
-  std::string name;
-  TObjNode* srcNode = FindImage(t, srcName, name);
-  src = srcNode ? gui::CanvasNode(t, *srcNode, true) : nullptr;
+  src = CanvasArg(t, srcName, true);
   dst = CanvasArg(t, dstName);
   return src && dst;
 }
@@ -296,12 +258,10 @@ void ImageBubunCopy(TTamaBase& t, int id) {
   const gui::TRect from = Rect(t, t.PopArgText());
   const std::string srcName = t.PopArgText();
   std::string name;
-  TObjNode* srcNode = FindImage(t, srcName, name);
-  if (!srcNode) t.Raise("オブジェクト\"" + name + "\"は、作成されていません。");
-  TObjNode* dstNode = FindImage(t, dstName, name);
-  if (!dstNode) t.Raise("オブジェクト\"" + name + "\"は、作成されていません。");
-  TObjNode* src = gui::CanvasNode(t, *srcNode, true);
-  TObjNode* dst = gui::CanvasNode(t, *dstNode, false);
+  TObjNode& srcNode = ImageObject(t, srcName, name);
+  TObjNode& dstNode = ImageObject(t, dstName, name);
+  TObjNode* src = gui::CanvasNode(t, srcNode, true);
+  TObjNode* dst = gui::CanvasNode(t, dstNode, false);
   if (!src || !dst) RaiseArgs(t, id);
   int64_t tw = int64_t{to.x2} - to.x1, th = int64_t{to.y2} - to.y1;
   if (to.x2 == 0 && to.y2 == 0) {
@@ -466,10 +426,9 @@ void IconChuushutsu(TTamaBase& t, int id) {
   std::string path = ExtractPackedFile(t, file);
   if (path.empty()) path = ResolveFileName(t, file);
   const std::string cannot = "画像ファイル\"" + path + "\"が読込めません。";
-  std::ifstream in(support::NativePath(path), std::ios::binary);
-  std::ostringstream all;
-  if (in) all << in.rdbuf();
-  std::string ico = raster::IconOfExecutable(all.str(), n);
+  std::string bytes;
+  if (!files::ReadWholeFile(support::NativePath(path), bytes)) bytes.clear();
+  std::string ico = raster::IconOfExecutable(bytes, n);
   if (ico.empty()) t.Raise(cannot);
   raster::TPixels pic;
   std::string reason;
@@ -518,90 +477,62 @@ void ImageInsatsu(TTamaBase& t, int id) {
 void KaniInsatsu(TTamaBase& t, int id) {
   const std::string text = t.PopArgValue();
   std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
-      if (i < text.size() || !line.empty()) lines.push_back(line);
-      line.clear();
-      if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-    } else {
-      line += text[i];
-    }
-  }
+  support::ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
   if (lines.empty()) lines.emplace_back();
   Print(t, id, {}, lines);
-}
-
-void Drawing(TTamaBase& t, int id) {
-  switch (id) {
-    case kCmdSen:
-    case kCmdShikakukei:
-    case kCmdEnkei: MainShape(t, id); return;
-    case kCmdSenByouga:
-    case kCmdShikakukeiByouga:
-    case kCmdEnkeiByouga: ImageShape(t, id); return;
-    case kCmdTenByouga:
-    case kCmdZahyouIroShutoku: Pixel(t, id); return;
-    case kCmdGazouHyouji:
-    case kCmdGazouKakudaiHyouji: GazouHyouji(t, id); return;
-    case kCmdMojiByouga:
-    case kCmdMojiHyouji: MojiByouga(t, id); return;
-    case kCmdByougaShoriHanei: ByougaShoriHanei(t, id); return;
-    case kCmdImageCopy: ImageCopy(t, id); return;
-    case kCmdImageBubunCopy: ImageBubunCopy(t, id); return;
-    case kCmdImageHantoumeiCopy: ImageHantoumeiCopy(t, id); return;
-    case kCmdImageHozon: ImageHozon(t, id); return;
-    case kCmdMadoCapture: MadoCapture(t, id); return;
-    case kCmdGamenFadeOut:
-    case kCmdGamenFadeIn: Fade(t, id); return;
-    case kCmdIconChuushutsu: IconChuushutsu(t, id); return;
-    case kCmdImageInsatsu: ImageInsatsu(t, id); return;
-    case kCmdKaniInsatsu: KaniInsatsu(t, id); return;
-    default: Effect(t, id); return;
-  }
 }
 
 }  // namespace
 
 static const TCommandDef kDefs[] = {
-    {"線", "?から,?へ", kCmdSen, Drawing},
-    {"四角形", "?から,?へ", kCmdShikakukei, Drawing},
-    {"円形", "?から,?へ", kCmdEnkei, Drawing},
-    {"画像表示", "?を", kCmdGazouHyouji, Drawing},
-    {"画像拡大表示", "?を,?で", kCmdGazouKakudaiHyouji, Drawing},
-    {"描画処理反映", "", kCmdByougaShoriHanei, Drawing},
-    {"点描画", "?の,?へ", kCmdTenByouga, Drawing},
-    {"窓キャプチャー", "?へ,?を", kCmdMadoCapture, Drawing},
-    {"イメージコピー", "?を,?の,?に", kCmdImageCopy, Drawing},
-    {"画面フェードアウト", "?で", kCmdGamenFadeOut, Drawing},
-    {"画面フェードイン", "?で", kCmdGamenFadeIn, Drawing},
-    {"イメージ保存", "?へ,?を", kCmdImageHozon, Drawing},
-    {"簡易印刷", "?を", kCmdKaniInsatsu, Drawing},
-    {"垂直反転", "?を", kCmdSuichokuHanten, Drawing},
-    {"水平反転", "?を", kCmdSuiheiHanten, Drawing},
-    {"右回転", "?を", kCmdMigiKaiten, Drawing},
-    {"ネガポジ反転", "?を", kCmdNegaPosiHanten, Drawing},
-    {"グレイスケール変換", "?を", kCmdGrayscaleHenkan, Drawing},
-    {"ソラリゼーション", "?を", kCmdSolarization, Drawing},
-    {"明るさ補正", "?を,?度", kCmdAkarusaHosei, Drawing},
-    {"ガンマ補正", "?を,?度", kCmdGammaHosei, Drawing},
-    {"文字描画", "?の,?へ,?と", kCmdMojiByouga, Drawing},
-    {"画像回転", "?を,?度", kCmdGazouKaiten, Drawing},
-    {"画像エッジ検出", "?を", kCmdGazouEdgeKenshutsu, Drawing},
-    {"画像ボカシ", "?を,?度", kCmdGazouBokashi, Drawing},
-    {"画像シャープ", "?を,?度", kCmdGazouSharp, Drawing},
-    {"画像セピア", "?を,?で", kCmdGazouSepia, Drawing},
-    {"イメージ半透明コピー", "?を,?の,?に,?パーセント", kCmdImageHantoumeiCopy, Drawing},
-    {"線描画", "?の,?から,?へ", kCmdSenByouga, Drawing},
-    {"四角形描画", "?の,?から,?へ", kCmdShikakukeiByouga, Drawing},
-    {"円形描画", "?の,?から,?へ", kCmdEnkeiByouga, Drawing},
-    {"イメージ部分コピー", "?の,?を,?の,?に", kCmdImageBubunCopy, Drawing},
-    {"イメージ印刷", "?を", kCmdImageInsatsu, Drawing},
-    {"画像ビット数変更", "?を,?ビットに", kCmdGazouBitsuuHenkou, Drawing},
-    {"座標色取得", "?の,?を", kCmdZahyouIroShutoku, Drawing},
-    {"アイコン抽出", "?の,?を,?に", kCmdIconChuushutsu, Drawing},
-    {"文字表示", "?の,?へ,?と", kCmdMojiHyouji, Drawing},
+    {"線", "?から,?へ", kCmdSen, MainShape},
+    {"四角形", "?から,?へ", kCmdShikakukei, MainShape},
+    {"円形", "?から,?へ", kCmdEnkei, MainShape},
+    {"画像表示", "?を", kCmdGazouHyouji, GazouHyouji},
+    {"画像拡大表示", "?を,?で", kCmdGazouKakudaiHyouji, GazouHyouji},
+    {"描画処理反映", "", kCmdByougaShoriHanei, ByougaShoriHanei},
+    {"点描画", "?の,?へ", kCmdTenByouga, Pixel},
+    {"窓キャプチャー", "?へ,?を", kCmdMadoCapture, MadoCapture},
+    {"イメージコピー", "?を,?の,?に", kCmdImageCopy, ImageCopy},
+    {"画面フェードアウト", "?で", kCmdGamenFadeOut, Fade},
+    {"画面フェードイン", "?で", kCmdGamenFadeIn, Fade},
+    {"イメージ保存", "?へ,?を", kCmdImageHozon, ImageHozon},
+    {"簡易印刷", "?を", kCmdKaniInsatsu, KaniInsatsu},
+    {"垂直反転", "?を", kCmdSuichokuHanten, Effect},
+    {"水平反転", "?を", kCmdSuiheiHanten, Effect},
+    {"右回転", "?を", kCmdMigiKaiten, Effect},
+    {"ネガポジ反転", "?を", kCmdNegaPosiHanten, Effect},
+    {"グレイスケール変換", "?を", kCmdGrayscaleHenkan, Effect},
+    {"ソラリゼーション", "?を", kCmdSolarization, Effect},
+    {"明るさ補正", "?を,?度", kCmdAkarusaHosei, Effect},
+    {"ガンマ補正", "?を,?度", kCmdGammaHosei, Effect},
+    {"文字描画", "?の,?へ,?と", kCmdMojiByouga, MojiByouga},
+    {"画像回転", "?を,?度", kCmdGazouKaiten, Effect},
+    {"画像エッジ検出", "?を", kCmdGazouEdgeKenshutsu, Effect},
+    {"画像ボカシ", "?を,?度", kCmdGazouBokashi, Effect},
+    {"画像シャープ", "?を,?度", kCmdGazouSharp, Effect},
+    {"画像セピア", "?を,?で", kCmdGazouSepia, Effect},
+    {"イメージ半透明コピー", "?を,?の,?に,?パーセント", kCmdImageHantoumeiCopy, ImageHantoumeiCopy},
+    {"線描画", "?の,?から,?へ", kCmdSenByouga, ImageShape},
+    {"四角形描画", "?の,?から,?へ", kCmdShikakukeiByouga, ImageShape},
+    {"円形描画", "?の,?から,?へ", kCmdEnkeiByouga, ImageShape},
+    {"イメージ部分コピー", "?の,?を,?の,?に", kCmdImageBubunCopy, ImageBubunCopy},
+    {"イメージ印刷", "?を", kCmdImageInsatsu, ImageInsatsu},
+    {"画像ビット数変更", "?を,?ビットに", kCmdGazouBitsuuHenkou, Effect},
+    {"座標色取得", "?の,?を", kCmdZahyouIroShutoku, Pixel},
+    {"アイコン抽出", "?の,?を,?に", kCmdIconChuushutsu, IconChuushutsu},
+    {"文字表示", "?の,?へ,?と", kCmdMojiHyouji, MojiByouga},
 };
+
+namespace {
+
+const char* NameOf(int id) {
+  for (const TCommandDef& d : kDefs)
+    if (d.id == id) return d.name;
+  return "";
+}
+
+}  // namespace
 
 static const TCommandFamily kFamily = {"drawing", kDefs, std::size(kDefs)};
 

@@ -15,6 +15,7 @@
 #include "gui/model.h"
 #include "sjis/convert.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama {
 
@@ -127,14 +128,7 @@ std::string SoundFileName(TTamaBase& t, std::string_view name, std::string& nati
 
 namespace {
 
-bool IsWave(std::string_view file) {
-  const size_t dot = file.rfind('.');
-  if (dot == std::string_view::npos || file.find_first_of("/\\", dot) != std::string_view::npos) return false;
-  std::string ext(file.substr(dot));
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext == ".wav";
-}
+bool IsWave(std::string_view file) { return textops::AsciiLower(support::ExtensionPart(file)) == ".wav"; }
 
 media::IPlayer* PlayerOf(TSoundChannel& channel, media::IMediaSystem& system, bool videoWindow) {
   if (!channel.player) channel.player = system.MakePlayer(videoWindow);

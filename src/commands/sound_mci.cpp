@@ -11,10 +11,13 @@
 #include "engine/modules.h"
 #include "engine/tama.h"
 #include "sjis/sjis.h"
+#include "support/textops.h"
 
 namespace tama {
 
 namespace {
+
+using textops::AsciiLower;
 
 constexpr char kErrorPrefix[] = "MCIエラー:";
 constexpr char kUnsupported[] = "未対応のコマンドです。";
@@ -36,22 +39,6 @@ constexpr const char* kUnavailableVerbs[] = {
 constexpr const char* kDeviceOnlyTypes[] = {"cdaudio", "dat", "overlay", "scanner", "vcr", "videodisc", "other"};
 // Device types for files.
 constexpr const char* kFileTypes[] = {"waveaudio", "sequencer", "mpegvideo", "avivideo", "digitalvideo", "mmmovie"};
-
-std::string Lower(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (sjis::IsLead(c) && i + 1 < s.size()) {
-      out += c;
-      out += s[++i];
-      continue;
-    }
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    out += c;
-  }
-  return out;
-}
 
 template <size_t N>
 bool OneOf(const std::string& word, const char* const (&list)[N]) {
@@ -99,6 +86,16 @@ bool ReadMs(const std::string& word, int64_t& ms) {
   return true;
 }
 
+// The words again, one blank between each two.
+std::string Joined(const std::vector<std::string>& words) {
+  std::string out;
+  for (const std::string& w : words) {
+    if (!out.empty()) out += ' ';
+    out += w;
+  }
+  return out;
+}
+
 std::string Failure(const char* reason) { return std::string(kErrorPrefix) + reason; }
 
 void DeviceEvent(TTamaBase& t, TMciDevice& d, const media::IPlayer::TEvent& event) {
@@ -125,18 +122,18 @@ class TMci {
   std::string Send(std::string_view command) {
     words_ = Words(command);
     if (words_.empty()) return Failure(kUnsupported);
-    const std::string verb = Lower(words_[0]);
+    const std::string verb = AsciiLower(words_[0]);
     if (OneOf(verb, kUnavailableVerbs)) return Failure(kUnavailable);
     if (verb == "open") return Open();
     if (verb != "play" && verb != "pause" && verb != "resume" && verb != "stop" && verb != "seek" &&
         verb != "close" && verb != "status" && verb != "set" && verb != "setaudio" && verb != "capability")
       return Failure(kUnsupported);
     if (words_.size() < 2) return Failure(kBadParameter);
-    const std::string alias = Lower(words_[1]);
+    const std::string alias = AsciiLower(words_[1]);
     // the flags every command may carry
     std::vector<std::string> rest;
     for (size_t i = 2; i < words_.size(); ++i) {
-      std::string w = Lower(words_[i]);
+      std::string w = AsciiLower(words_[i]);
       if (w == "wait")
         wait_ = true;
       else if (w != "notify")
@@ -189,28 +186,28 @@ class TMci {
     std::string name = words_[1];
     std::string type;
     if (const size_t bang = name.find('!'); bang != std::string::npos) {
-      type = Lower(name.substr(0, bang));
+      type = AsciiLower(name.substr(0, bang));
       name.erase(0, bang + 1);
     }
     std::string alias = name;
     for (size_t i = 2; i < words_.size(); ++i) {
-      const std::string w = Lower(words_[i]);
+      const std::string w = AsciiLower(words_[i]);
       if ((w == "type" || w == "alias") && i + 1 < words_.size()) {
         (w == "type" ? type : alias) = words_[++i];
-        if (w == "type") type = Lower(type);
+        if (w == "type") type = AsciiLower(type);
       } else if (w == "style" || w == "parent") {
         return Failure(kUnavailable);  // video windows of the program's own
       } else if (w != "shareable" && w != "wait" && w != "notify") {
         return Failure(kBadParameter);
       }
     }
-    const std::string lowerName = Lower(name);
+    const std::string lowerName = AsciiLower(name);
     if (lowerName == "new" || (type.empty() && (OneOf(lowerName, kDeviceOnlyTypes) || OneOf(lowerName, kFileTypes))))
       return Failure(kUnavailable);
     if (!type.empty() && !OneOf(type, kFileTypes))
       return Failure(OneOf(type, kDeviceOnlyTypes) ? kUnavailable : kBadParameter);
     if (name.empty() || alias.empty()) return Failure(kBadParameter);
-    const std::string key = Lower(alias);
+    const std::string key = AsciiLower(alias);
     if (key == "all" || s_.devices.count(key)) return Failure(kBadParameter);
     std::string native;
     SoundFileName(t_, name, native);
@@ -294,8 +291,7 @@ class TMci {
   }
 
   std::string Status(TMciDevice& d, const std::vector<std::string>& rest) {
-    std::string item;
-    for (const std::string& w : rest) item += (item.empty() ? "" : " ") + w;
+    const std::string item = Joined(rest);
     const bool open = d.channel.IsOpen();
     if (item == "mode") {
       if (!open) return "not ready";
@@ -320,8 +316,7 @@ class TMci {
   }
 
   std::string Capability(TMciDevice& d, const std::vector<std::string>& rest) {
-    std::string item;
-    for (const std::string& w : rest) item += (item.empty() ? "" : " ") + w;
+    const std::string item = Joined(rest);
     const bool open = d.channel.IsOpen();
     if (item == "can play") return "true";
     if (item == "can record" || item == "can save" || item == "can eject") return "false";

@@ -20,6 +20,7 @@
 #include "gui/readers.h"
 #include "gui/window_system.h"
 #include "sjis/lcmap.h"
+#include "support/fileops.h"
 #include "support/path.h"
 
 namespace tama::gui {
@@ -53,16 +54,11 @@ bool WriteReplacing(const std::string& native, const std::string& data, std::str
     reason = std::strerror(errno);
     return false;
   }
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n <= 0) {
-      reason = std::strerror(errno);
-      close(fd);
-      unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (!support::WriteAll(fd, data.data(), data.size())) {
+    reason = std::strerror(errno);
+    close(fd);
+    unlink(tmp.c_str());
+    return false;
   }
   fchmod(fd, 0644);
   if (close(fd) != 0 || rename(tmp.c_str(), native.c_str()) != 0) {
@@ -73,7 +69,18 @@ bool WriteReplacing(const std::string& native, const std::string& data, std::str
   return true;
 }
 
+// The record takes its picture's size.
+void TookPicture(TObjNode& canvas) {
+  canvas.hasPicture = true;
+  canvas.pictureW = canvas.picture->w;
+  canvas.pictureH = canvas.picture->h;
+}
+
 }  // namespace
+
+uint32_t BackgroundPixel(const TObjNode& canvas) {
+  return raster::PixelOf(canvas.background < 0 ? 0xFFFFFF : canvas.background);
+}
 
 raster::IRaster* TryRaster() {
   std::string error;
@@ -99,10 +106,7 @@ void FlushDrawnText(TTamaBase& t, std::string_view command) {
   if (g.drawnText.empty()) return;
   TObjNode& main = g.Main();
   raster::IRaster& r = RasterFor(t, command);
-  if (!main.picture) {
-    const int64_t bg = main.background < 0 ? 0xFFFFFF : main.background;
-    main.picture = std::make_shared<raster::TPixels>(raster::Make(main.w, main.h, raster::PixelOf(bg)));
-  }
+  if (!main.picture) main.picture = std::make_shared<raster::TPixels>(raster::Make(main.w, main.h, BackgroundPixel(main)));
   // the list goes first: a failure leaves no half-drawn list to draw again
   std::vector<TGuiState::TDrawnText> lines;
   lines.swap(g.drawnText);
@@ -112,9 +116,7 @@ void FlushDrawnText(TTamaBase& t, std::string_view command) {
     std::string error;
     r.Text(*main.picture, line.x, line.y, {line.text}, 0, f, raster::PixelOf(line.font.color), true, error);
   }
-  main.hasPicture = true;
-  main.pictureW = main.picture->w;
-  main.pictureH = main.picture->h;
+  TookPicture(main);
 }
 
 raster::TPixels& Pixels(TTamaBase& t, TObjNode& canvas, std::string_view command) {
@@ -125,37 +127,28 @@ raster::TPixels& Pixels(TTamaBase& t, TObjNode& canvas, std::string_view command
       p->alpha = true;
       canvas.picture = std::move(p);
     } else {
-      const int64_t bg = canvas.background < 0 ? 0xFFFFFF : canvas.background;
       int w = canvas.w, h = canvas.h;
       if (canvas.kind == kForm || canvas.parent > 0 || canvas.number == 0) {
         // a window's layer: its client size
         if (canvas.pictureW > 0 && canvas.pictureH > 0) w = canvas.pictureW, h = canvas.pictureH;
       }
       if (!raster::SizeAllowed(w, h)) w = h = 0;
-      canvas.picture = std::make_shared<raster::TPixels>(raster::Make(w, h, raster::PixelOf(bg)));
-      canvas.hasPicture = true;
-      canvas.pictureW = canvas.picture->w;
-      canvas.pictureH = canvas.picture->h;
+      canvas.picture = std::make_shared<raster::TPixels>(raster::Make(w, h, BackgroundPixel(canvas)));
+      TookPicture(canvas);
     }
   }
   return *canvas.picture;
 }
 
 void PixelsChanged(TTamaBase& t, TObjNode& canvas) {
-  if (canvas.picture && !IsOverlayKind(canvas.kind)) {
-    canvas.hasPicture = true;
-    canvas.pictureW = canvas.picture->w;
-    canvas.pictureH = canvas.picture->h;
-  }
+  if (canvas.picture && !IsOverlayKind(canvas.kind)) TookPicture(canvas);
   Changed(t, canvas);
 }
 
 void SetPicture(TTamaBase& t, TObjNode& canvas, raster::TPixels pixels) {
   if (canvas.number == 0) Gui(t).drawnText.clear();
   canvas.picture = std::make_shared<raster::TPixels>(std::move(pixels));
-  canvas.hasPicture = true;
-  canvas.pictureW = canvas.picture->w;
-  canvas.pictureH = canvas.picture->h;
+  TookPicture(canvas);
 }
 
 namespace {
@@ -245,9 +238,7 @@ void SavePixels(TTamaBase& t, TObjNode& canvas, std::string_view name, bool ask,
   if (canvas.kind == kImage && canvas.parent >= 0) {
     // a フォーム's "img" is first sized to the form's client area
     if (TObjNode* form = g.Find(canvas.parent); form && form->kind == kForm && form->imgNumber == canvas.number) {
-      raster::TPixels& p = Pixels(t, canvas, command);
-      const int64_t bg = canvas.background < 0 ? 0xFFFFFF : canvas.background;
-      raster::Resize(p, form->w, form->h, raster::PixelOf(bg));
+      raster::Resize(Pixels(t, canvas, command), form->w, form->h, BackgroundPixel(canvas));
     }
   }
   raster::TPixels& p = Pixels(t, canvas, command);

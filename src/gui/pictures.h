@@ -37,6 +37,8 @@ TObjNode* CanvasNode(TTamaBase& t, TObjNode& node, bool bitmapOnly);
 // The pixels of a canvas record, made on first use; 母艦's pending text is
 // rasterised first.
 raster::TPixels& Pixels(TTamaBase& t, TObjNode& canvas, std::string_view command);
+// The pixel of the canvas's background colour (white when it has none).
+uint32_t BackgroundPixel(const TObjNode& canvas);
 // The pixels changed (or were replaced): the record's picture size, and the view.
 void PixelsChanged(TTamaBase& t, TObjNode& canvas);
 // The text 表示 drew on 母艦 rasterised into its picture layer.

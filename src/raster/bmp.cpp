@@ -36,12 +36,17 @@ int MaskShift(uint32_t m) {
   }
   return s;
 }
-int MaskValue(uint32_t v, uint32_t mask) {
-  if (!mask) return 0;
-  const int shift = MaskShift(mask);
-  const uint32_t max = mask >> shift;
-  return static_cast<int>((((v & mask) >> shift) * 255 + max / 2) / max);
-}
+// One channel of a bit-field pixel, scaled to 0..255 (0 without a mask).
+struct TMaskChannel {
+  explicit TMaskChannel(uint32_t m) : mask(m), shift(MaskShift(m)), max(m >> shift) {}
+  int Value(uint32_t v) const {
+    if (!mask) return 0;
+    return static_cast<int>((((v & mask) >> shift) * 255 + max / 2) / max);
+  }
+  uint32_t mask;
+  int shift;
+  uint32_t max;
+};
 
 }  // namespace
 
@@ -100,6 +105,7 @@ TDecode DecodeDib(const std::string& d, size_t at, size_t end, bool icon, TPixel
   if (!icon && at >= 14 && Le32(d, 10) >= at + header && Le32(d, 10) < end) pos = std::max<size_t>(pos, Le32(d, 10));
   if (pos + stride * h > end) return Bad(reason, "画像のデータが足りません。");
   TPixels p = Make(static_cast<int>(w), static_cast<int>(h), kBlack);
+  const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
   bool anyAlpha = false;
   for (int64_t row = 0; row < h; ++row) {
     const size_t base = pos + stride * row;
@@ -116,10 +122,10 @@ TDecode DecodeDib(const std::string& d, size_t at, size_t end, bool icon, TPixel
         v = 0xFF000000u | U8(d, o + 2) << 16 | U8(d, o + 1) << 8 | U8(d, o);
       } else {
         const uint32_t raw = bits == 16 ? Le16(d, base + static_cast<size_t>(x) * 2) : Le32(d, base + static_cast<size_t>(x) * 4);
-        const uint32_t a = masks[3] ? static_cast<uint32_t>(MaskValue(raw, masks[3])) : 255;
+        const uint32_t a = masks[3] ? static_cast<uint32_t>(alpha.Value(raw)) : 255;
         if (masks[3] && a) anyAlpha = true;
-        v = a << 24 | static_cast<uint32_t>(MaskValue(raw, masks[0])) << 16 |
-            static_cast<uint32_t>(MaskValue(raw, masks[1])) << 8 | static_cast<uint32_t>(MaskValue(raw, masks[2]));
+        v = a << 24 | static_cast<uint32_t>(red.Value(raw)) << 16 | static_cast<uint32_t>(green.Value(raw)) << 8 |
+            static_cast<uint32_t>(blue.Value(raw));
       }
       p.At(x, y) = v;
     }
@@ -181,17 +187,9 @@ std::string EncodeBmp(const TPixels& p) {
       const uint32_t v = p.At(x, y);
       if (bits <= 8) {
         // the nearest palette entry (the picture holds palette colours after a depth change)
-        int best = 0;
-        int64_t bestD = INT64_MAX;
-        if (auto it = seen.find(v); it != seen.end()) bestD = 0, best = it->second;
-        for (size_t i = 0; bestD && i < palette.size(); ++i) {
-          const int64_t dr = int64_t(v >> 16 & 0xFF) - (palette[i] >> 16 & 0xFF),
-                        dg = int64_t(v >> 8 & 0xFF) - (palette[i] >> 8 & 0xFF),
-                        db = int64_t(v & 0xFF) - (palette[i] & 0xFF);
-          const int64_t dd = dr * dr + dg * dg + db * db;
-          if (dd < bestD) bestD = dd, best = static_cast<int>(i);
-        }
-        seen.emplace(v, best);
+        auto it = seen.find(v);
+        if (it == seen.end()) it = seen.emplace(v, static_cast<int>(NearestEntry(palette, v))).first;
+        const int best = it->second;
         const size_t bit = static_cast<size_t>(x) * bits;
         row[bit / 8] = static_cast<char>(static_cast<unsigned char>(row[bit / 8]) | best << (8 - bits - bit % 8));
       } else if (bits == 16) {

@@ -23,6 +23,28 @@ void Map(TPixels& p, const uint8_t table[256]) {
   p.alpha = false;
 }
 
+// The channel sums of the 3 x 3 pixels around (x, y), which is not on the border.
+void BlockSum(const TPixels& p, int x, int y, int sum[3]) {
+  sum[0] = sum[1] = sum[2] = 0;
+  for (int yy = y - 1; yy <= y + 1; ++yy)
+    for (int xx = x - 1; xx <= x + 1; ++xx) {
+      const uint32_t v = p.At(xx, yy);
+      sum[0] += R(v);
+      sum[1] += G(v);
+      sum[2] += B(v);
+    }
+}
+
+// f(destination pixel, source pixel) wherever src placed at (x, y) covers dst.
+template <class F>
+void EachCovered(TPixels& dst, const TPixels& src, int x, int y, F f) {
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = static_cast<int>(std::min<int64_t>(dst.w, int64_t{x} + src.w));
+  const int y1 = static_cast<int>(std::min<int64_t>(dst.h, int64_t{y} + src.h));
+  for (int yy = y0; yy < y1; ++yy)
+    for (int xx = x0; xx < x1; ++xx) f(dst.At(xx, yy), src.At(xx - x, yy - y));
+}
+
 }  // namespace
 
 TPixels Make(int w, int h, uint32_t fill) {
@@ -50,27 +72,23 @@ void Resize(TPixels& p, int w, int h, uint32_t fill) {
 }
 
 void Draw(TPixels& dst, const TPixels& src, int x, int y) {
-  const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = static_cast<int>(std::min<int64_t>(dst.w, int64_t{x} + src.w));
-  const int y1 = static_cast<int>(std::min<int64_t>(dst.h, int64_t{y} + src.h));
-  for (int yy = y0; yy < y1; ++yy)
-    for (int xx = x0; xx < x1; ++xx) {
-      const uint32_t s = src.At(xx - x, yy - y);
-      uint32_t& d = dst.At(xx, yy);
-      if (!src.alpha) {
-        d = s | (dst.alpha ? 0 : 0xFF000000u);
-        continue;
-      }
-      const int a = s >> 24;
-      if (a == 255) {
-        d = s;
-      } else if (a) {
-        auto mix = [a](int sv, int dv) { return (sv * a + dv * (255 - a) + 127) / 255; };
-        const int da = d >> 24, oa = a + da * (255 - a) / 255;
-        d = static_cast<uint32_t>(dst.alpha ? oa : 255) << 24 | static_cast<uint32_t>(mix(R(s), R(d))) << 16 |
-            static_cast<uint32_t>(mix(G(s), G(d))) << 8 | static_cast<uint32_t>(mix(B(s), B(d)));
-      }
+  if (!src.alpha) {
+    const uint32_t opaque = dst.alpha ? 0 : 0xFF000000u;
+    EachCovered(dst, src, x, y, [opaque](uint32_t& d, uint32_t s) { d = s | opaque; });
+    return;
+  }
+  const bool keepAlpha = dst.alpha;
+  EachCovered(dst, src, x, y, [keepAlpha](uint32_t& d, uint32_t s) {
+    const int a = s >> 24;
+    if (a == 255) {
+      d = s;
+    } else if (a) {
+      auto mix = [a](int sv, int dv) { return (sv * a + dv * (255 - a) + 127) / 255; };
+      const int da = d >> 24, oa = a + da * (255 - a) / 255;
+      d = static_cast<uint32_t>(keepAlpha ? oa : 255) << 24 | static_cast<uint32_t>(mix(R(s), R(d))) << 16 |
+          static_cast<uint32_t>(mix(G(s), G(d))) << 8 | static_cast<uint32_t>(mix(B(s), B(d)));
     }
+  });
 }
 
 void FlipVertical(TPixels& p) {
@@ -200,14 +218,8 @@ bool Sharpen(TPixels& p, int64_t n) {
   const TPixels src = p;
   for (int y = 1; y + 1 < p.h; ++y)
     for (int x = 1; x + 1 < p.w; ++x) {
-      int sum[3] = {0, 0, 0};
-      for (int yy = y - 1; yy <= y + 1; ++yy)
-        for (int xx = x - 1; xx <= x + 1; ++xx) {
-          const uint32_t v = src.At(xx, yy);
-          sum[0] += R(v);
-          sum[1] += G(v);
-          sum[2] += B(v);
-        }
+      int sum[3];
+      BlockSum(src, x, y, sum);
       const uint32_t v = src.At(x, y);
       const int c[3] = {R(v), G(v), B(v)};
       int out[3];
@@ -224,14 +236,8 @@ void Edge(TPixels& p) {
   TPixels n = Make(p.w, p.h, kBlack);
   for (int y = 1; y + 1 < p.h; ++y)
     for (int x = 1; x + 1 < p.w; ++x) {
-      int sum[3] = {0, 0, 0};
-      for (int yy = y - 1; yy <= y + 1; ++yy)
-        for (int xx = x - 1; xx <= x + 1; ++xx) {
-          const uint32_t v = p.At(xx, yy);
-          sum[0] += R(v);
-          sum[1] += G(v);
-          sum[2] += B(v);
-        }
+      int sum[3];
+      BlockSum(p, x, y, sum);
       const uint32_t v = p.At(x, y);
       n.At(x, y) = Rgb(Clamp(sum[0] - 9 * R(v)), Clamp(sum[1] - 9 * G(v)), Clamp(sum[2] - 9 * B(v)));
     }
@@ -253,10 +259,7 @@ void Sepia(TPixels& p, int64_t toneColour) {
   p.alpha = false;
 }
 
-namespace {
-
-// The palettes of the palette-based depths.
-std::vector<uint32_t> Palette(int bits) {
+std::vector<uint32_t> PaletteOfDepth(int bits) {
   std::vector<uint32_t> pal;
   if (bits == 1) return {kBlack, kWhite};
   // the eight of 0/128, silver, and the seven of 0/255 besides black
@@ -277,9 +280,19 @@ std::vector<uint32_t> Palette(int bits) {
   return pal;
 }
 
-}  // namespace
-
-std::vector<uint32_t> PaletteOfDepth(int bits) { return Palette(bits); }
+size_t NearestEntry(const std::vector<uint32_t>& palette, uint32_t px) {
+  size_t chosen = 0;
+  int64_t best = INT64_MAX;
+  for (size_t i = 0; best && i < palette.size(); ++i) {
+    const int64_t dr = R(px) - R(palette[i]), dg = G(px) - G(palette[i]), db = B(px) - B(palette[i]);
+    const int64_t d = dr * dr + dg * dg + db * db;
+    if (d < best) {
+      best = d;
+      chosen = i;
+    }
+  }
+  return chosen;
+}
 
 bool SetDepth(TPixels& p, int64_t bits) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
@@ -289,26 +302,16 @@ bool SetDepth(TPixels& p, int64_t bits) {
     auto five = [](int v) { return (v >> 3) << 3 | (v >> 3) >> 2; };
     for (uint32_t& v : p.px) v = Rgb(five(R(v)), five(G(v)), five(B(v)));
   } else if (bits <= 8) {
-    const std::vector<uint32_t> pal = Palette(static_cast<int>(bits));
+    const std::vector<uint32_t> pal = PaletteOfDepth(static_cast<int>(bits));
     std::unordered_map<uint32_t, uint32_t> seen;  // a colour met before keeps its entry
     for (uint32_t& v : p.px) {
       if (auto it = seen.find(v); it != seen.end()) {
         v = it->second;
         continue;
       }
-      const uint32_t original = v;
-      int64_t best = INT64_MAX;
-      uint32_t chosen = pal[0];
-      for (uint32_t e : pal) {
-        const int64_t dr = R(v) - R(e), dg = G(v) - G(e), db = B(v) - B(e);
-        const int64_t d = dr * dr + dg * dg + db * db;
-        if (d < best) {
-          best = d;
-          chosen = e;
-        }
-      }
+      const uint32_t chosen = pal[NearestEntry(pal, v)];
+      seen.emplace(v, chosen);
       v = chosen;
-      seen.emplace(original, chosen);
     }
   }
   return true;
@@ -392,12 +395,9 @@ void Blend(TPixels& dst, const TPixels& src, int x, int y, long double percent) 
   const long double af = std::trunc(percent / 100 * 256);
   if (!(af > 0)) return;
   const int a = af >= 255 ? 255 : static_cast<int>(af);
-  for (int yy = std::max(0, y); yy < std::min<int64_t>(dst.h, int64_t{y} + src.h); ++yy)
-    for (int xx = std::max(0, x); xx < std::min<int64_t>(dst.w, int64_t{x} + src.w); ++xx) {
-      const uint32_t s = src.At(xx - x, yy - y), d = dst.At(xx, yy);
-      auto mix = [a](int sv, int dv) { return (a * sv + (256 - a) * dv) / 256; };
-      dst.At(xx, yy) = Rgb(mix(R(s), R(d)), mix(G(s), G(d)), mix(B(s), B(d)));
-    }
+  auto mix = [a](int sv, int dv) { return (a * sv + (256 - a) * dv) / 256; };
+  EachCovered(dst, src, x, y,
+              [&mix](uint32_t& d, uint32_t s) { d = Rgb(mix(R(s), R(d)), mix(G(s), G(d)), mix(B(s), B(d))); });
 }
 
 void FadeLevel(TPixels& p, int level, bool down) {

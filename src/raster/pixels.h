@@ -73,6 +73,9 @@ void Sepia(TPixels& p, int64_t toneColour);
 bool SetDepth(TPixels& p, int64_t bits);
 // The palette of a palette-based depth (1, 4, 8 bits).
 std::vector<uint32_t> PaletteOfDepth(int bits);
+// The index of the palette entry nearest to the pixel's colour (the first of
+// equals); 0 for an empty palette.
+size_t NearestEntry(const std::vector<uint32_t>& palette, uint32_t px);
 
 // Rounding of n / 100 to the nearest integer, halves to even (n >= 0).
 inline int64_t RoundHundredths(int64_t n) {

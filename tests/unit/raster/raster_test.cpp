@@ -185,6 +185,23 @@ TEST(RasterTest, DepthQuantisation) {
   EXPECT_EQ(PaletteOfDepth(8).size(), 256u);
 }
 
+TEST(RasterTest, NearestPaletteEntry) {
+  const std::vector<uint32_t> pal = {Rgb(0, 0, 0), Rgb(100, 100, 100), Rgb(100, 100, 100), Rgb(255, 0, 0)};
+  struct {
+    uint32_t px;
+    size_t want;
+  } cases[] = {
+      {Rgb(0, 0, 0), 0},
+      {Rgb(49, 49, 49), 0},
+      {Rgb(51, 51, 51), 1},
+      {Rgb(100, 100, 100), 1},  // the first of two equal entries
+      {Rgb(200, 40, 40), 3},
+      {0x00FF0000u, 3},  // alpha takes no part
+  };
+  for (auto c : cases) EXPECT_EQ(NearestEntry(pal, c.px), c.want) << std::hex << c.px;
+  EXPECT_EQ(NearestEntry({}, Rgb(1, 2, 3)), 0u);
+}
+
 TEST(RasterTest, CubicWeightsSumToOneAndKeepFlatPictures) {
   for (double t : {0.0, 0.25, 0.5, 0.9}) {
     double w[4];
