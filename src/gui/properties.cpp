@@ -238,7 +238,7 @@ void FormResized(TTamaBase& t, TObjNode& node, int w, int h, bool recentre = fal
   layer.pictureH = h;
   if (layer.picture && raster::SizeAllowed(w, h)) {
     // the old picture stays at (0,0) over the window's colour
-    raster::Resize(*layer.picture, w, h, raster::PixelOf(layer.background < 0 ? 0xFFFFFF : layer.background));
+    raster::Resize(*layer.picture, w, h, BackgroundPixel(layer));
   }
   if (&layer != &node) Changed(t, layer);
   Changed(t, node);
