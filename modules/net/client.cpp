@@ -203,20 +203,6 @@ class TClient : public INetClient {
  public:
   TClient() { curl_global_init(CURL_GLOBAL_DEFAULT); }
   std::unique_ptr<ISession> NewSession() override { return std::make_unique<TSession>(); }
-  std::string Escape(const std::string& bytes) override {
-    std::string out;
-    static const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : bytes) {
-      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
-        out += static_cast<char>(c);
-      } else {
-        out += '%';
-        out += hex[c >> 4];
-        out += hex[c & 15];
-      }
-    }
-    return out;
-  }
 };
 
 }  // namespace

@@ -37,21 +37,7 @@ TFtpState& Ftp() {
 }
 
 // Bytes of a URL path: unreserved ones and "/" as they are, the rest %XX.
-std::string UrlPath(std::string_view path) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' ||
-        c == '~' || c == '/') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string UrlPath(std::string_view path) { return textops::PercentEncode(path, "-._~/"); }
 
 // A remote folder from the root, "." and ".." taken out, without a final "/"
 // (the root is "/").

@@ -56,20 +56,7 @@ std::string Base64Lines(std::string_view bytes) {
 }
 
 // A UTF-8 text %-encoded for an RFC 2231 parameter.
-std::string Rfc2231(std::string_view sjis) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out = "UTF-8''";
-  for (unsigned char c : SjisToUtf8(sjis)) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || std::strchr("-._~", c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string Rfc2231(std::string_view sjis) { return "UTF-8''" + textops::PercentEncode(SjisToUtf8(sjis), "-._~"); }
 
 std::string MailDate(time_t when) {
   struct tm tm;
