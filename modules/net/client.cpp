@@ -4,11 +4,12 @@
 #include <curl/curl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <string>
 
+#include "support/fileops.h"
 #include "support/netclient.h"
 
 namespace tama::net {
@@ -30,15 +31,9 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user) {
     c.reply->body.append(data, n);
     return n;
   }
-  size_t done = 0;
-  while (done < n) {
-    const ssize_t w = ::write(c.request->downloadFd, data + done, n - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      c.writeFailed = true;
-      return 0;
-    }
-    done += static_cast<size_t>(w);
+  if (!support::WriteAll(c.request->downloadFd, data, n)) {
+    c.writeFailed = true;
+    return 0;
   }
   return n;
 }
