@@ -140,9 +140,8 @@ void FtpSetsuzoku(TTamaBase& t, int) {
   s.active = textops::AsciiUpper(t.QuickWord("FTP接続方式").Value()) != "PASV";
   s.folder = "/";
   const std::string failed = "FTPのエラー。接続に失敗。";
-  for (unsigned char c : s.host)
-    if (c <= 0x20 || c >= 0x7F || c == '/' || c == '@' || c == '?' || c == '#' || c == '\\') t.Raise(failed);
   if (s.host.empty()) t.Raise(failed + "host name is empty");
+  if (!PlainHost(s.host)) t.Raise(failed);
   if (support::HasLineBreak(s.user) || support::HasLineBreak(s.password)) t.Raise(failed);
   s.session = client.NewSession();
   net::TRequest r = Request(s, "ftp://" + s.host + "/");
