@@ -4,11 +4,12 @@
 #include <curl/curl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <string>
 
+#include "support/fileops.h"
 #include "support/netclient.h"
 
 namespace tama::net {
@@ -30,15 +31,9 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user) {
     c.reply->body.append(data, n);
     return n;
   }
-  size_t done = 0;
-  while (done < n) {
-    const ssize_t w = ::write(c.request->downloadFd, data + done, n - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      c.writeFailed = true;
-      return 0;
-    }
-    done += static_cast<size_t>(w);
+  if (!support::WriteAll(c.request->downloadFd, data, n)) {
+    c.writeFailed = true;
+    return 0;
   }
   return n;
 }
@@ -203,20 +198,6 @@ class TClient : public INetClient {
  public:
   TClient() { curl_global_init(CURL_GLOBAL_DEFAULT); }
   std::unique_ptr<ISession> NewSession() override { return std::make_unique<TSession>(); }
-  std::string Escape(const std::string& bytes) override {
-    std::string out;
-    static const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : bytes) {
-      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
-        out += static_cast<char>(c);
-      } else {
-        out += '%';
-        out += hex[c >> 4];
-        out += hex[c & 15];
-      }
-    }
-    return out;
-  }
 };
 
 }  // namespace

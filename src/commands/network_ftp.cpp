@@ -37,21 +37,7 @@ TFtpState& Ftp() {
 }
 
 // Bytes of a URL path: unreserved ones and "/" as they are, the rest %XX.
-std::string UrlPath(std::string_view path) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' ||
-        c == '~' || c == '/') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string UrlPath(std::string_view path) { return textops::PercentEncode(path, "-._~/"); }
 
 // A remote folder from the root, "." and ".." taken out, without a final "/"
 // (the root is "/").
@@ -154,9 +140,8 @@ void FtpSetsuzoku(TTamaBase& t, int) {
   s.active = textops::AsciiUpper(t.QuickWord("FTP接続方式").Value()) != "PASV";
   s.folder = "/";
   const std::string failed = "FTPのエラー。接続に失敗。";
-  for (unsigned char c : s.host)
-    if (c <= 0x20 || c >= 0x7F || c == '/' || c == '@' || c == '?' || c == '#' || c == '\\') t.Raise(failed);
   if (s.host.empty()) t.Raise(failed + "host name is empty");
+  if (!PlainHost(s.host)) t.Raise(failed);
   if (support::HasLineBreak(s.user) || support::HasLineBreak(s.password)) t.Raise(failed);
   s.session = client.NewSession();
   net::TRequest r = Request(s, "ftp://" + s.host + "/");

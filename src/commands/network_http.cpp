@@ -14,6 +14,7 @@
 #include "support/fileops.h"
 #include "support/mailtext.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama::netcmd {
 
@@ -115,7 +116,6 @@ void HttpDownload(TTamaBase& t, int) {
 void HttpPost(TTamaBase& t, int) {
   const std::string url = t.PopArgValue();
   const std::string form = t.PopArgValue();
-  net::INetClient& client = Client(t, "HTTPポスト");
   net::ISession& session = HttpSession(t, "HTTPポスト");
   const std::string shown = Masked(url);
   if (support::HasLineBreak(url)) throw std::runtime_error("\"" + shown + "\" holds a line break");
@@ -126,7 +126,8 @@ void HttpPost(TTamaBase& t, int) {
   Http().posted = true;
   net::TRequest r = HttpRequest(url);
   r.post = true;
-  r.postFields = support::FormBody(form, [&](const std::string& v) { return client.Escape(v); });
+  // the values %-encoded as URL query values take them (space as %20)
+  r.postFields = support::FormBody(form, [](const std::string& v) { return textops::PercentEncode(v, "-._~"); });
   const net::TReply reply = Run(t, session, r, control, message);
   if (reply.outcome != net::TOutcome::kOk) throw std::runtime_error(Masked(reply.error));
   t.SetResult(reply.body, kTagString);

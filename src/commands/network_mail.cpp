@@ -26,15 +26,6 @@ namespace {
 
 std::string Var(TTamaBase& t, std::string_view name) { return t.QuickWord(name).Value(); }
 
-// A host as the URL takes it: "name", "name:port", "[v6]:port"; nothing that
-// would change what the URL names.
-bool PlainHost(std::string_view host) {
-  if (host.empty()) return false;
-  for (unsigned char c : host)
-    if (c <= 0x20 || c >= 0x7F || c == '/' || c == '@' || c == '?' || c == '#' || c == '\\') return false;
-  return true;
-}
-
 // The lines of a text, each trimmed, empty ones dropped, joined with ",".
 std::string JoinedLines(std::string_view text) {
   std::string out;
@@ -56,15 +47,10 @@ bool Exists(const std::string& native) {
 bool WriteNewFile(const std::string& native, std::string_view bytes) {
   const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w <= 0) {
-      ::close(fd);
-      ::unlink(native.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(w);
+  if (!support::WriteAll(fd, bytes.data(), bytes.size())) {
+    ::close(fd);
+    ::unlink(native.c_str());
+    return false;
   }
   return ::close(fd) == 0;
 }

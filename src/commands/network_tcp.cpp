@@ -56,25 +56,23 @@ struct TSocketState {
   TEventLoop* loop = nullptr;
   std::string state;  // the TCP state text
 
-  // the client: made by the first TCP接続; `client` is its connection while
-  // it is connecting or connected
-  bool clientMade = false;
+  // the client: `client` is its connection while it is connecting or connected
   std::shared_ptr<TTcpConn> client;
   bool connecting = false;
   std::string connectError;  // why the last connect failed
-  std::vector<sockaddr_storage> candidates;  // addresses still to try
-  std::vector<socklen_t> candidateLengths;
+  struct TAddress {
+    sockaddr_storage addr;
+    socklen_t len;
+  };
+  std::vector<TAddress> candidates;  // addresses still to try
 
   TNetEntry clientReceive, serverReceive, serverConnect;
 
-  // the server: the listening socket while it is active; the connection and
-  // peer lists, at the same index, made by the first start
-  bool serverMade = false;
+  // the server: the listening socket while it is active; the connections it
+  // accepted, in the order they came
   int listenFd = -1;
   TEventLoop::TWatchId listenWatch = 0;
-  bool listsMade = false;
   std::vector<std::shared_ptr<TTcpConn>> conns;
-  std::vector<std::string> peers;
 
   void Drop(TTcpConn& c) {
     if (c.watch && loop) loop->Unwatch(c.watch);
@@ -203,7 +201,6 @@ void CloseClient(TSocketState& s) {
   s.client.reset();
   s.connecting = false;
   s.candidates.clear();
-  s.candidateLengths.clear();
 }
 
 void ClientEvent(TTamaBase& t, unsigned events);
@@ -213,16 +210,14 @@ void ClientEvent(TTamaBase& t, unsigned events);
 bool TryNextAddress(TTamaBase& t, int lastError) {
   TSocketState& s = Sockets(t);
   while (!s.candidates.empty()) {
-    sockaddr_storage addr = s.candidates.front();
-    socklen_t len = s.candidateLengths.front();
+    const TSocketState::TAddress next = s.candidates.front();
     s.candidates.erase(s.candidates.begin());
-    s.candidateLengths.erase(s.candidateLengths.begin());
-    const int fd = socket(addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int fd = socket(next.addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
       lastError = errno;
       continue;
     }
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 && errno != EINPROGRESS) {
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&next.addr), next.len) != 0 && errno != EINPROGRESS) {
       lastError = errno;
       close(fd);
       continue;
@@ -246,7 +241,6 @@ void ClientConnected(TTamaBase& t) {
   TSocketState& s = Sockets(t);
   s.connecting = false;
   s.candidates.clear();
-  s.candidateLengths.clear();
   s.client->peer = PeerText(s.client->fd);
   s.state = "接続中";
   SetWatch(t, s.client, TEventLoop::kReadable | (s.client->out.empty() ? 0u : unsigned{TEventLoop::kWritable}));
@@ -332,7 +326,6 @@ void RemoveConnection(TSocketState& s, const std::shared_ptr<TTcpConn>& c) {
   for (size_t i = 0; i < s.conns.size(); ++i) {
     if (s.conns[i] != c) continue;
     s.conns.erase(s.conns.begin() + static_cast<std::ptrdiff_t>(i));
-    if (i < s.peers.size()) s.peers.erase(s.peers.begin() + static_cast<std::ptrdiff_t>(i));
     break;
   }
   s.Drop(*c);
@@ -364,7 +357,6 @@ void Accepted(TTamaBase& t) {
     c->fd = fd;
     c->peer = PeerText(fd);
     s.conns.push_back(c);
-    s.peers.push_back(c->peer);
     SetWatch(t, c, TEventLoop::kReadable);
     if (s.serverConnect) {
       t.QuickWord("TCP送信元").SetValue(c->peer);
@@ -394,19 +386,19 @@ void SetWatch(TTamaBase& t, const std::shared_ptr<TTcpConn>& c, unsigned events)
 // or by its host name without regard to case.
 std::shared_ptr<TTcpConn> FindPeer(TSocketState& s, std::string_view target) {
   const std::string upper = sjis::ToUpper(target);
-  for (size_t i = 0; i < s.conns.size() && i < s.peers.size(); ++i) {
-    const std::string& p = s.peers[i];
+  for (const std::shared_ptr<TTcpConn>& c : s.conns) {
+    const std::string& p = c->peer;
     const size_t comma = p.find(',');
     const std::string_view address = support::TrimControl(std::string_view(p).substr(0, comma));
     const std::string_view host =
         comma == std::string::npos ? std::string_view() : support::TrimControl(std::string_view(p).substr(comma + 1));
-    if (address == target || sjis::ToUpper(host) == upper) return s.conns[i];
+    if (address == target || sjis::ToUpper(host) == upper) return c;
   }
   return nullptr;
 }
 
 void CheckServerActive(TTamaBase& t, TSocketState& s) {
-  if (!s.serverMade || s.listenFd < 0) t.Raise("TCP/IPのエラー。サーバーがアクティブではありません。");
+  if (s.listenFd < 0) t.Raise("TCP/IPのエラー。サーバーがアクティブではありません。");
 }
 
 bool Stopped(TTamaBase& t) {
@@ -474,7 +466,6 @@ namespace net {
 void TcpSetsuzoku(TTamaBase& t, int) {
   const std::string h(support::TrimControl(t.PopArgValue()));
   TSocketState& s = Sockets(t);
-  s.clientMade = true;
   CloseClient(s);
   if (h.empty()) t.Raise("\"TCP接続\"命令の引数に誤りがあります。接続先が設定されていません");
   std::string why;
@@ -495,10 +486,10 @@ void TcpSetsuzoku(TTamaBase& t, int) {
     t.Raise(failure + gai_strerror(r));
   }
   for (addrinfo* a = list; a; a = a->ai_next) {
-    sockaddr_storage ss{};
-    std::memcpy(&ss, a->ai_addr, a->ai_addrlen);
-    s.candidates.push_back(ss);
-    s.candidateLengths.push_back(a->ai_addrlen);
+    TSocketState::TAddress next{};
+    std::memcpy(&next.addr, a->ai_addr, a->ai_addrlen);
+    next.len = a->ai_addrlen;
+    s.candidates.push_back(next);
   }
   freeaddrinfo(list);
   if (!TryNextAddress(t, 0)) {
@@ -584,15 +575,11 @@ void TcpShoriSettei(TTamaBase& t, int id) {
 void TcpServerKidou(TTamaBase& t, int) {
   TSocketState& s = Sockets(t);
   s.state = "起動準備中";
-  s.serverMade = true;
   std::string why;
   const std::string port = PortText(t, why);
-  // both lists are emptied together: an index names the same peer in each
-  // (connections of an earlier start, no longer listed, are closed)
+  // connections of an earlier start, no longer listed, are closed
   for (auto& c : s.conns) s.Drop(*c);
   s.conns.clear();
-  s.peers.clear();
-  s.listsMade = true;
   s.serverReceive = {};
   const std::string failure = "TCP/IPサーバーの起動に失敗。";
   if (port.empty()) t.Raise(failure + why);
@@ -641,24 +628,20 @@ void TcpServerKidou(TTamaBase& t, int) {
 
 void TcpServerShuuryou(TTamaBase& t, int) {
   TSocketState& s = Sockets(t);
-  if (s.serverMade) {
-    // the server's connections close with it
-    for (auto& c : s.conns) {
-      if (c->fd >= 0 && !c->out.empty()) Flush(*c);
-      s.Drop(*c);
-    }
-    s.conns.clear();
-    s.peers.clear();
-    s.StopListening();
+  // the server's connections close with it
+  for (auto& c : s.conns) {
+    if (c->fd >= 0 && !c->out.empty()) Flush(*c);
+    s.Drop(*c);
   }
+  s.conns.clear();
+  s.StopListening();
   s.state = "停止中";
 }
 
 void TcpServerSetsuzokusakiRekkyo(TTamaBase& t, int) {
   TSocketState& s = Sockets(t);
   std::string out;
-  if (s.listsMade)
-    for (const std::string& p : s.peers) out += p + "\r\n";
+  for (const auto& c : s.conns) out += c->peer + "\r\n";
   t.SetResultTagged(std::move(out), "s");
 }
 

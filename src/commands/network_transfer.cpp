@@ -120,6 +120,13 @@ net::TReply Run(TTamaBase& t, net::ISession& session, const net::TRequest& reque
   return reply;
 }
 
+bool PlainHost(std::string_view host) {
+  if (host.empty()) return false;
+  for (unsigned char c : host)
+    if (c <= 0x20 || c >= 0x7F || c == '/' || c == '@' || c == '?' || c == '#' || c == '\\') return false;
+  return true;
+}
+
 std::string Masked(std::string_view text, std::string_view password) {
   std::string s(text);
   if (!password.empty())

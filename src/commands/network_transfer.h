@@ -44,6 +44,10 @@ void Pump(TTamaBase& t);
 // A pause with the loop running.
 void PauseMs(TTamaBase& t, int ms);
 
+// A host as the URL takes it: "name", "name:port", "[v6]:port"; nothing that
+// would change what the URL names (false for an empty one).
+bool PlainHost(std::string_view host);
+
 // Passwords and URL user information replaced by "****".
 std::string Masked(std::string_view text, std::string_view password = {});
 

@@ -16,6 +16,7 @@
 #include "sjis/lcmap.h"
 #include "sjis/sjis.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama::support {
 
@@ -327,21 +328,6 @@ bool MakeFolders(const std::string& path, std::string& reason) {
 
 namespace {
 
-std::string PercentEncode(std::string_view path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || std::strchr("-_.!~*'()/", c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
 // The device of the nearest existing folder of a path.
 bool DeviceOfNearest(std::string path, dev_t& dev) {
   for (;;) {
@@ -448,7 +434,8 @@ bool MoveToTrash(const std::string& path, std::string& reason, bool* deleted) {
       unlink(info.c_str());
       continue;
     }
-    std::string text = "[Trash Info]\nPath=" + PercentEncode(abs) + "\nDeletionDate=" + DeletionDate() + "\n";
+    std::string text = "[Trash Info]\nPath=" + textops::PercentEncode(abs, "-_.!~*'()/") +
+                       "\nDeletionDate=" + DeletionDate() + "\n";
     bool ok = WriteAll(fd, text.data(), text.size());
     if (close(fd) != 0) ok = false;
     if (ok && rename(path.c_str(), target.c_str()) == 0) return true;

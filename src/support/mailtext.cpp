@@ -17,6 +17,7 @@
 
 namespace tama::support {
 
+using sjis::IsLead;
 using sjis::SjisToUtf8;
 using sjis::Utf8ToSjis;
 using sjis::Utf8ToSjisLossy;
@@ -26,8 +27,6 @@ using textops::ReplaceAll;
 namespace {
 
 std::string Lower(std::string_view s) { return AsciiLower(s); }
-
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Control characters of a Shift-JIS text as spaces (trail bytes kept).
 std::string ControlsAsSpaces(std::string_view s) {
@@ -56,20 +55,7 @@ std::string Base64Lines(std::string_view bytes) {
 }
 
 // A UTF-8 text %-encoded for an RFC 2231 parameter.
-std::string Rfc2231(std::string_view sjis) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out = "UTF-8''";
-  for (unsigned char c : SjisToUtf8(sjis)) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || std::strchr("-._~", c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string Rfc2231(std::string_view sjis) { return "UTF-8''" + textops::PercentEncode(SjisToUtf8(sjis), "-._~"); }
 
 std::string MailDate(time_t when) {
   struct tm tm;
@@ -82,12 +68,6 @@ std::string MailDate(time_t when) {
                 months[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec, off < 0 ? '-' : '+',
                 (off < 0 ? -off : off) / 60, (off < 0 ? -off : off) % 60);
   return buf;
-}
-
-// The body with every line ending in CR LF.
-std::string CrLfBody(std::string_view s) {
-  std::string out = LinesEndingCrLf(s);
-  return out;
 }
 
 }  // namespace
@@ -139,7 +119,8 @@ std::string BuildMail(const TOutgoingMail& m) {
   }
   h += "Message-ID: <" + m.uniqueId + "@" + domain + ">\r\n";
   h += "MIME-Version: 1.0\r\n";
-  const std::string text = CrLfBody(SjisToJis(m.body));
+  // the body with every line ending in CR LF
+  const std::string text = LinesEndingCrLf(SjisToJis(m.body));
   const char* textType = "Content-Type: text/plain; charset=iso-2022-jp\r\nContent-Transfer-Encoding: 7bit\r\n";
   if (m.attachments.empty()) return h + textType + "\r\n" + text;
   const std::string boundary = "----=_Part_" + m.uniqueId;
@@ -213,7 +194,7 @@ struct TFieldValue {
 std::string Unpercent(std::string_view s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() + 0 && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
       out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
       i += 2;
@@ -323,7 +304,7 @@ std::string DecodeQuotedPrintable(std::string_view s, bool header) {
     const char c = s[i];
     if (header && c == '_') {
       out += ' ';
-    } else if (c == '=' && i + 2 < s.size() + 0 && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+    } else if (c == '=' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
                std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
       out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
       i += 2;

@@ -73,8 +73,6 @@ class INetClient {
   // A new session; closing it (destroying) ends the protocol's session
   // politely (QUIT), which commits POP3 deletions.
   virtual std::unique_ptr<ISession> NewSession() = 0;
-  // The %-encoded form of bytes (space as %20), as URL query values take them.
-  virtual std::string Escape(const std::string& bytes) = 0;
 };
 
 }  // namespace tama::net

@@ -15,6 +15,8 @@ using sjis::CharLen;
 
 inline bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+constexpr char kHex[] = "0123456789ABCDEF";
+
 // Byte offset just after `n` characters counted from the boundary `from`.
 size_t Advance(std::string_view s, size_t from, int64_t n) {
   size_t i = from;
@@ -377,7 +379,6 @@ std::string WrapLines(std::string_view s, int64_t width, int64_t tab, std::strin
 }
 
 std::string BinaryDump(std::string_view s) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(s.size() * 3 + s.size() / 16 + 1);
   for (size_t i = 0; i < s.size(); ++i) {
@@ -388,6 +389,22 @@ std::string BinaryDump(std::string_view s) {
       out += "\r\n";
     else
       out += ',';
+  }
+  return out;
+}
+
+std::string PercentEncode(std::string_view bytes, std::string_view keep) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char ch : bytes) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || keep.find(ch) != npos) {
+      out += ch;
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
   }
   return out;
 }

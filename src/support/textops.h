@@ -108,6 +108,9 @@ std::string WrapLines(std::string_view s, int64_t width, int64_t tab, std::strin
 // Two upper-case hex digits per byte, each followed by "," or, after every
 // 16th byte, by CR LF.
 std::string BinaryDump(std::string_view s);
+// Every byte as %XX (upper-case hex) except ASCII letters, digits and the
+// bytes of `keep` (a zero byte is encoded too).
+std::string PercentEncode(std::string_view bytes, std::string_view keep);
 
 // ---- splitting and markup
 // The text split at every occurrence of the delimiter, one element per line

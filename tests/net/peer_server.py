@@ -1,6 +1,7 @@
 # A peer for a client program: listens on 127.0.0.1 (the port written to a
 # file), takes one connection, keeps the exact bytes it receives until it
 # has as many as expected, answers with fixed bytes and closes.
+import os
 import socket
 import sys
 
@@ -11,7 +12,6 @@ srv.listen(1)
 srv.settimeout(30)
 with open(port_file + ".tmp", "w") as f:
     f.write(str(srv.getsockname()[1]))
-import os
 os.rename(port_file + ".tmp", port_file)
 conn, _ = srv.accept()
 conn.settimeout(30)

@@ -343,6 +343,25 @@ TEST(TextOps, BinaryDump) {
   EXPECT_EQ(BinaryDump(std::string(16, 'a')).substr(45), "61\r\n");
 }
 
+TEST(TextOps, PercentEncode) {
+  struct TCase {
+    std::string bytes, keep, want;
+  } cases[] = {
+      {"AZaz09", "", "AZaz09"},
+      {"a b+c", "", "a%20b%2Bc"},
+      {"-._~/", "-._~", "-._~%2F"},
+      {"/a/b c", "-._~/", "/a/b%20c"},
+      {"it's (x)*!", "-_.!~*'()/", "it's%20(x)*!"},
+      {std::string("a\0b", 3), "-._~", "a%00b"},  // a zero byte is never kept
+      {"\x83\x41\xff", "", "%83A%FF"},
+      {"", "-", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.bytes + " keep " + c.keep);
+    EXPECT_EQ(PercentEncode(c.bytes, c.keep), c.want);
+  }
+}
+
 TEST(TextOps, SplittingIntoLines) {
   struct TCase {
     std::string s, delim, want;
