@@ -17,22 +17,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "dialogs.h"
+#include "font.h"
 #include "text.h"
 
 namespace tama::qt {
 
 namespace {
-
-QFont Pixels(const char16_t* name, int pixels) {
-  QFont font(QString::fromUtf16(name));
-  font.setPixelSize(pixels);
-  return font;
-}
 
 QLabel* Label(QWidget* parent, const char* name, const char16_t* text, int x, int y) {
   auto* l = new QLabel(QString::fromUtf16(text), parent);
@@ -49,11 +43,22 @@ W* Place(W* w, const char* name, int x, int y, int width, int height) {
   return w;
 }
 
-// The sort key of a cell: its bytes with a-z turned to upper case.
-std::string SortKey(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
+// The order of two cells: by their bytes with a-z taken as upper case.
+bool KeyLess(const std::string& a, const std::string& b) {
+  auto upper = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+  };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return upper(x) < upper(y); });
+}
+
+// A panel whose parts are stacked without margins or spacing.
+QVBoxLayout* Stacked(QWidget* panel) {
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
 }
 
 // Trailing and leading blanks of the search text go.
@@ -76,13 +81,11 @@ class TDebugDialog : public QDialog {
         message_(std::move(message)) {
     setObjectName(QStringLiteral("frmDebug"));
     setWindowTitle(QString::fromUtf16(u"デバッグダイアログ"));
-    setFont(Pixels(u"ＭＳ Ｐゴシック", 12));
+    setFont(PixelFont(u"ＭＳ Ｐゴシック", 12));
     setModal(true);
     resize(530, 563);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto* layout = Stacked(this);
     splitter_ = new QSplitter(Qt::Vertical, this);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
     splitter_->setHandleWidth(3);
@@ -92,9 +95,7 @@ class TDebugDialog : public QDialog {
     // the current line
     auto* panelTop = new QWidget(splitter_);
     panelTop->setObjectName(QStringLiteral("panelTop"));
-    auto* topLayout = new QVBoxLayout(panelTop);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->setSpacing(0);
+    auto* topLayout = Stacked(panelTop);
     auto* bar = new QWidget(panelTop);
     bar->setObjectName(QStringLiteral("panelBar"));
     bar->setFixedHeight(24);
@@ -103,7 +104,7 @@ class TDebugDialog : public QDialog {
     topLayout->addWidget(bar);
     memLine_ = new QPlainTextEdit(panelTop);
     memLine_->setObjectName(QStringLiteral("memLine"));
-    memLine_->setFont(Pixels(u"ＭＳ ゴシック", 12));
+    memLine_->setFont(PixelFont(u"ＭＳ ゴシック", 12));
     memLine_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memLine_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memLine_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -112,9 +113,7 @@ class TDebugDialog : public QDialog {
     // the variables
     auto* lower = new QWidget(splitter_);
     lower->setObjectName(QStringLiteral("panelLower"));
-    auto* lowLayout = new QVBoxLayout(lower);
-    lowLayout->setContentsMargins(0, 0, 0, 0);
-    lowLayout->setSpacing(0);
+    auto* lowLayout = Stacked(lower);
     auto* panel4 = new QWidget(lower);
     panel4->setObjectName(QStringLiteral("Panel4"));
     panel4->setFixedHeight(53);
@@ -122,7 +121,7 @@ class TDebugDialog : public QDialog {
     Label(panel4, "Label3", u"検索", 43, 9);
     find_ = Place(new QLineEdit(panel4), "edtFind", 102, 5, 107, 20);
     auto* search = Place(new QPushButton(QString::fromUtf16(u"実行"), panel4), "btnSerch", 211, 4, 28, 22);
-    search->setFont(Pixels(u"ＭＳ Ｐゴシック", 11));
+    search->setFont(PixelFont(u"ＭＳ Ｐゴシック", 11));
     QPalette pal = search->palette();
     pal.setColor(QPalette::ButtonText, pal.color(QPalette::Dark));
     search->setPalette(pal);
@@ -256,23 +255,17 @@ class TDebugDialog : public QDialog {
  private:
   // The test hook beside the geometry: what the dialog shows.
   void LogState() {
-    const char* file = std::getenv("TAMAKAZU_DIALOG_LOG");
-    if (!file || !*file) return;
+    if (!std::getenv("TAMAKAZU_DIALOG_LOG")) return;
     QStringList names;
     for (int r = 0; r < grid_->rowCount(); ++r) names << grid_->item(r, 0)->text();
     QStringList frames;
     for (int i = 0; i < frames_->count(); ++i) frames << frames_->itemText(i);
-    const QString line = QStringLiteral("frmDebug.state Label2=%1 caret=%2 cmbRunControl=%3(%4) grdVar=%5\n")
-                             .arg(row_->text())
-                             .arg(memLine_->textCursor().blockNumber())
-                             .arg(frames.join(QChar(',')))
-                             .arg(frames_->currentIndex())
-                             .arg(names.join(QChar(',')));
-    if (std::FILE* f = std::fopen(file, "a")) {
-      const QByteArray bytes = line.toUtf8();
-      std::fputs(bytes.constData(), f);
-      std::fclose(f);
-    }
+    LogDialogLine(QStringLiteral("frmDebug.state Label2=%1 caret=%2 cmbRunControl=%3(%4) grdVar=%5")
+                      .arg(row_->text())
+                      .arg(memLine_->textCursor().blockNumber())
+                      .arg(frames.join(QChar(',')))
+                      .arg(frames_->currentIndex())
+                      .arg(names.join(QChar(','))));
   }
 
   void Leave(gui::TDebugChoice c) {
@@ -306,8 +299,7 @@ class TDebugDialog : public QDialog {
     const size_t c = static_cast<size_t>(sortColumn_);
     const bool up = ascending_;
     std::stable_sort(rows_.begin(), rows_.end(), [c, up](const auto& a, const auto& b) {
-      const std::string ka = SortKey(a[c]), kb = SortKey(b[c]);
-      return up ? ka < kb : kb < ka;
+      return up ? KeyLess(a[c], b[c]) : KeyLess(b[c], a[c]);
     });
   }
 

@@ -38,14 +38,6 @@ using gui::TDialogAnswer;
 using gui::TDialogKind;
 using gui::TDialogRequest;
 
-
-
-
-QFont PixelFont(const char16_t* name, int pixels) {
-  QFont font(QString::fromUtf16(name));
-  font.setPixelSize(pixels);
-  return font;
-}
 // The forms' own font.
 QFont FormFont() { return PixelFont(u"ＭＳ Ｐゴシック", 12); }
 
@@ -106,11 +98,7 @@ void LogGeometry(QWidget& dialog) {
     line += QStringLiteral(" %1=%2,%3,%4,%5").arg(w->objectName()).arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
     if (!w->isVisibleTo(&dialog)) line += QStringLiteral("(hidden)");
   }
-  if (std::FILE* f = std::fopen(file, "a")) {
-    const QByteArray bytes = line.toUtf8();
-    std::fprintf(f, "%s\n", bytes.constData());
-    std::fclose(f);
-  }
+  LogDialogLine(line);
 }
 
 // Shows a dialog modally. With a scripted answer, `fill` puts it into the
@@ -161,9 +149,6 @@ QString FileFilter(const std::string& filter) {
   if (out.isEmpty() && !parts.isEmpty() && !parts[0].isEmpty()) out << parts[0];
   return out.join(QStringLiteral(";;"));
 }
-
-QColor Colour(int64_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
-int64_t Bgr(const QColor& c) { return c.red() | (c.green() << 8) | (static_cast<int64_t>(c.blue()) << 16); }
 
 QFont FontOfSpec(const gui::TFontSpec& f) {
   QFont font(Q(f.name));
@@ -693,6 +678,16 @@ class TDialogWindows : public gui::IDialogWindows {
 }  // namespace
 
 void LogDialogGeometry(QWidget& dialog) { LogGeometry(dialog); }
+
+void LogDialogLine(const QString& line) {
+  const char* file = std::getenv("TAMAKAZU_DIALOG_LOG");
+  if (!file || !*file) return;
+  if (std::FILE* f = std::fopen(file, "a")) {
+    const QByteArray bytes = line.toUtf8();
+    std::fprintf(f, "%s\n", bytes.constData());
+    std::fclose(f);
+  }
+}
 
 std::unique_ptr<gui::IDialogWindows> MakeDialogWindows(std::function<QWidget*()> mainWindow) {
   return std::make_unique<TDialogWindows>(std::move(mainWindow));

@@ -16,5 +16,7 @@ std::unique_ptr<gui::IDialogWindows> MakeDialogWindows(std::function<QWidget*()>
 // The test hook: with TAMAKAZU_DIALOG_LOG set, the dialog's name, size,
 // caption and named controls are appended to that file.
 void LogDialogGeometry(QWidget& dialog);
+// A line of the dialog's own appended to that file.
+void LogDialogLine(const QString& line);
 
 }  // namespace tama::qt

@@ -64,6 +64,7 @@
 #include "menus.h"
 #include "raster.h"
 #include "sjis/convert.h"
+#include "support/path.h"
 
 #include "font.h"
 #include "text.h"
@@ -76,11 +77,6 @@ using gui::TObjNode;
 namespace {
 
 // ---- conversions ----
-
-
-QColor Colour(int64_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
-
-
 
 // The Windows virtual-key number of a toolkit key.
 int VirtualKey(int key) {
@@ -139,9 +135,7 @@ IWebEngine* WebEngine() {
   static IWebEngine* engine = []() -> IWebEngine* {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&tama_module_qt), &info) || !info.dli_fname) return nullptr;
-    std::string path = info.dli_fname;
-    const size_t slash = path.rfind('/');
-    path = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/libtamakazu-web.so";
+    const std::string path = support::JoinNative(support::NativeDirName(info.dli_fname), "libtamakazu-web.so");
     void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib) {
       std::fprintf(stderr, "libtamakazu-web.so: %s\n", dlerror());
@@ -733,7 +727,7 @@ bool TView::EditorSettings(const TObjNode& node, std::vector<std::pair<std::stri
     QObject::connect(buttons[i], &QPushButton::clicked, &dialog, [&colours, i, paint, &dialog] {
       const QColor c = QColorDialog::getColor(Colour(colours[i] < 0 ? 0xFFFFFF : colours[i]), &dialog);
       if (!c.isValid()) return;
-      colours[i] = c.red() | (c.green() << 8) | (c.blue() << 16);
+      colours[i] = static_cast<int>(Bgr(c));
       paint();
     });
   }
@@ -844,8 +838,6 @@ void TView::Watch(QWidget* w, int number) {
     area->viewport()->installEventFilter(this);
   }
 }
-
-
 
 bool TView::eventFilter(QObject* o, QEvent* e) {
   // files dragged onto an object that takes them (not the widget's own text drop)
@@ -988,7 +980,7 @@ void TView::Make(const TObjNode& node) {
           out.italic = font.italic();
           out.underline = font.underline();
           const QColor c = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : Colour(node->font.color);
-          out.color = c.red() | (c.green() << 8) | (c.blue() << 16);
+          out.color = Bgr(c);
           return out;
         };
         for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next()) {

@@ -24,7 +24,9 @@
 #include "engine/event_loop.h"
 #include "gui/debug.h"
 #include "sjis/convert.h"
+#include "support/fileops.h"
 #include "support/json.h"
+#include "support/path.h"
 
 namespace tama::gui::dap {
 
@@ -51,11 +53,6 @@ std::string RealPath(const std::string& path) {
   char buf[PATH_MAX];
   if (realpath(path.c_str(), buf)) return buf;
   return path;
-}
-
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 enum class TMode { kRun, kStepIn, kNext, kOut };
@@ -105,22 +102,12 @@ std::unique_ptr<TSession> gSession;
 
 // ---- the channel ----
 
-void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-}
-
 // Sends one message; the caller holds `writing`.
 void SendLocked(TSession& s, TValue message) {
   message.Set("seq", s.seq++);
   const std::string body = message.Dump();
-  WriteAll(s.out, "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+  const std::string bytes = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  support::WriteAll(s.out, bytes.data(), bytes.size());
 }
 
 void Send(TSession& s, TValue message) {
@@ -272,7 +259,8 @@ void Event(TSession& s, const char* name, TValue body = TValue::Object()) {
 
 bool SameSource(const TSession& s, const std::string& path) {
   if (s.program.empty()) return true;
-  return RealPath(path) == s.programReal || (path.find('/') == std::string::npos && path == BaseName(s.program));
+  return RealPath(path) == s.programReal ||
+         (path.find('/') == std::string::npos && path == support::NativeBaseName(s.program));
 }
 
 // The lines of the breakpoints in the program.
@@ -328,7 +316,7 @@ int Depth(TTamaBase& t) {
 
 TValue SourceOf(const TSession& s) {
   TValue src = TValue::Object();
-  src.Set("name", BaseName(s.program));
+  src.Set("name", support::NativeBaseName(s.program));
   if (!s.program.empty()) src.Set("path", s.programReal);
   return src;
 }
@@ -348,7 +336,8 @@ TValue StackTrace(TSession& s) {
         const TRunControl& frame = t.frames.At(static_cast<size_t>(i - 1));
         f.Set("name", U(std::to_string(i) + ":" + FrameKindName(frame.kind)));
       } else {
-        f.Set("name", BaseName(s.program).empty() ? std::string("main") : BaseName(s.program));
+        const std::string_view base = support::NativeBaseName(s.program);
+        f.Set("name", base.empty() ? std::string_view("main") : base);
       }
       f.Set("source", SourceOf(s));
       f.Set("line", std::max(line, 1));
@@ -759,7 +748,7 @@ void Finish(int status) {
   if (s.piped) {
     DrainOutput(s);
     const char stop = 1;
-    WriteAll(s.wakeWrite, std::string_view(&stop, 1));
+    support::WriteAll(s.wakeWrite, &stop, 1);
     s.pump.join();
     DrainOutput(s);
     // standard error is the process's own again; standard output, which is

@@ -1,8 +1,6 @@
 // Scripted user events: the reader of the steps and their delivery.
 #include "gui/script.h"
 
-#include "support/json.h"
-
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -13,6 +11,7 @@
 #include "gui/user.h"
 #include "gui/widgets.h"
 #include "sjis/convert.h"
+#include "support/json.h"
 #include "support/number.h"
 
 namespace tama::gui {

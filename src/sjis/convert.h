@@ -47,4 +47,7 @@ bool LooksLikeUtf8Source(std::string_view bytes);
 char32_t CodeToUnicode(unsigned code);
 unsigned UnicodeToCode(char32_t u);
 
+// Appends the UTF-8 form of the code point `u` (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t u);
+
 }  // namespace tama::sjis

@@ -4,31 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "sjis/convert.h"
+
 namespace tama::json {
 
 namespace {
 
 const TValue kNullValue;
 const std::string kEmpty;
-
-
-void AppendUtf8(uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 class TReader {
  public:
@@ -149,7 +132,7 @@ class TReader {
           } else if (cp >= 0xDC00 && cp < 0xE000) {
             return Fail("a lone surrogate");
           }
-          AppendUtf8(cp, out);
+          sjis::AppendUtf8(out, cp);
           break;
         }
         default: return Fail("a bad escape");

@@ -1,7 +1,6 @@
 // The dialogs of the module answered by a user (no script), under the
 // offscreen platform: keys and buttons at the open dialog give the answer
 // the dialog's rules say.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -23,6 +22,7 @@
 #include <string>
 
 #include "gui/window_system.h"
+#include "qt_module.h"
 #include "sjis/convert.h"
 
 using namespace tama;
@@ -31,16 +31,7 @@ using namespace tama::gui;
 namespace {
 
 IWindowSystem* System() {
-  static IWindowSystem* ws = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    void* lib = dlopen(TAMA_QT_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (!lib) return static_cast<IWindowSystem*>(nullptr);
-    auto entry = reinterpret_cast<IWindowSystem* (*)(const char*)>(dlsym(lib, "tama_module_qt"));
-    IWindowSystem* s = entry ? entry(TAMA_BUILD_ID) : nullptr;
-    std::string error;
-    if (!s || !s->Start(false, error)) return static_cast<IWindowSystem*>(nullptr);
-    return s;
-  }();
+  static IWindowSystem* const ws = StartQtModule(QtModuleEntry());
   return ws;
 }
 

@@ -2,7 +2,6 @@
 // platform: records of the model become widgets, and the toolkit's input at
 // those widgets reaches the sink as user actions (never the program's own
 // changes).
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -34,6 +33,7 @@
 #include <vector>
 
 #include "gui/window_system.h"
+#include "qt_module.h"
 #include <QFile>
 
 using namespace tama::gui;
@@ -96,17 +96,11 @@ class TSink : public IViewSink {
 };
 
 IWindowSystem* System() {
-  static IWindowSystem* ws = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    void* lib = dlopen(TAMA_QT_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (!lib) return static_cast<IWindowSystem*>(nullptr);
-    auto entry = reinterpret_cast<IWindowSystem* (*)(const char*)>(dlsym(lib, "tama_module_qt"));
+  static IWindowSystem* const ws = [] {
+    const TQtEntry entry = QtModuleEntry();
     if (!entry) return static_cast<IWindowSystem*>(nullptr);
     if (entry("another build")) return static_cast<IWindowSystem*>(nullptr);  // must be refused
-    IWindowSystem* s = entry(TAMA_BUILD_ID);
-    std::string error;
-    if (!s || !s->Start(false, error)) return static_cast<IWindowSystem*>(nullptr);
-    return s;
+    return StartQtModule(entry);
   }();
   return ws;
 }
@@ -134,31 +128,31 @@ class ViewTest : public ::testing::Test {
     view_ = System()->MakeView(&sink_);
     view_->Changed(main_);
   }
+  // a new node of `kind` under `parent`, known to the sink (not yet to the view)
+  TObjNode& Own(int kind, int parent) {
+    owned_.push_back(std::make_unique<TObjNode>());
+    TObjNode& node = *owned_.back();
+    node.kind = kind;
+    node.number = static_cast<int>(owned_.size());
+    node.parent = parent;
+    sink_.nodes[node.number] = &node;
+    return node;
+  }
   TObjNode& Make(int kind, int x, int y, int w, int h) {
-    auto node = std::make_unique<TObjNode>();
-    node->kind = kind;
-    node->number = static_cast<int>(owned_.size()) + 1;
-    node->parent = 0;
-    node->x = x, node->y = y, node->w = w, node->h = h;
-    main_.children.push_back(node->number);
-    sink_.nodes[node->number] = node.get();
-    owned_.push_back(std::move(node));
-    view_->Created(*owned_.back());
-    return *owned_.back();
+    TObjNode& node = Own(kind, 0);
+    node.x = x, node.y = y, node.w = w, node.h = h;
+    main_.children.push_back(node.number);
+    view_->Created(node);
+    return node;
   }
   // a menu item under `parent` (-1: the menu bar)
   TObjNode& MakeMenu(int parent, const std::string& text) {
-    auto node = std::make_unique<TObjNode>();
-    node->kind = kMenu;
-    node->number = static_cast<int>(owned_.size()) + 1;
-    node->parent = parent;
-    node->text = text;
-    if (parent > 0) sink_.nodes[parent]->children.push_back(node->number);
-    sink_.nodes[node->number] = node.get();
-    owned_.push_back(std::move(node));
-    view_->Created(*owned_.back());
+    TObjNode& node = Own(kMenu, parent);
+    node.text = text;
+    if (parent > 0) sink_.nodes[parent]->children.push_back(node.number);
+    view_->Created(node);
     if (parent > 0) view_->Changed(*sink_.nodes[parent]);
-    return *owned_.back();
+    return node;
   }
   template <class W>
   W* Widget(const TObjNode& node) {

@@ -1,7 +1,6 @@
 // A ブラウザ through the window view: the page the model's address names is
 // loaded by the web engine, and the location and title it reports come back
 // through the sink. Where the engine cannot run, the test is skipped.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "gui/window_system.h"
+#include "qt_module.h"
 
 using namespace tama::gui;
 
@@ -74,16 +74,7 @@ class TSink : public IViewSink {
 }
 
 IWindowSystem* System() {
-  static IWindowSystem* ws = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    void* lib = dlopen(TAMA_QT_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (!lib) return static_cast<IWindowSystem*>(nullptr);
-    auto entry = reinterpret_cast<IWindowSystem* (*)(const char*)>(dlsym(lib, "tama_module_qt"));
-    IWindowSystem* s = entry ? entry(TAMA_BUILD_ID) : nullptr;
-    std::string error;
-    if (!s || !s->Start(false, error)) return static_cast<IWindowSystem*>(nullptr);
-    return s;
-  }();
+  static IWindowSystem* const ws = StartQtModule(QtModuleEntry());
   return ws;
 }
 

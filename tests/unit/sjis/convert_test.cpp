@@ -209,6 +209,20 @@ TEST(Convert, SingleCodes) {
   EXPECT_EQ(UnicodeToCode(0xE757), 0xF9FCu);
 }
 
+TEST(Convert, AppendUtf8AtTheEdgesOfEachLength) {
+  const struct {
+    char32_t u;
+    std::string want;
+  } cases[] = {{0x00, std::string(1, '\0')}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"},
+               {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"},
+               {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendUtf8(out, c.u);
+    EXPECT_EQ(out, "x" + c.want) << static_cast<unsigned>(c.u);
+  }
+}
+
 TEST(Convert, LooksLikeUtf8Source) {
   const std::string program =
       "「こんにちは、世界」を表示。\r\n"
