@@ -80,6 +80,23 @@ TEST(Convert, EveryMappedCodeRoundTrips) {
   EXPECT_EQ(back, all);
 }
 
+TEST(Convert, AppendUtf8AtEachLength) {
+  const struct {
+    char32_t u;
+    const char* want;
+  } cases[] = {
+      {0x41, "A"},           {0x7F, "\x7F"},
+      {0x80, "\xC2\x80"},     {0x7FF, "\xDF\xBF"},
+      {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"},
+      {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+  };
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendUtf8(out, c.u);
+    EXPECT_EQ(out, std::string("x") + c.want) << std::hex << unsigned(c.u);
+  }
+}
+
 TEST(Convert, BackslashTildeAndTrailBytes) {
   EXPECT_EQ(SjisToUtf8("C:\\dir\\~x"), "C:\\dir\\~x");
   // 表 and ソ end in the byte 0x5C, which is no backslash there.
