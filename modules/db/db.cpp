@@ -4,6 +4,7 @@
 #include <sqlext.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -101,6 +102,11 @@ class TEmbedded : public IDbConnection {
 // wide functions would get wide texts cut to single bytes.
 std::string ToDriver(const std::string& sjisText) { return sjis::SjisToUtf8(sjisText); }
 std::string FromDriver(const char* p, size_t n) { return sjis::Utf8ToSjisLossy(std::string_view(p, n)); }
+// A text the driver wrote into a buffer of `size` bytes, of the length it told.
+std::string FromBuffer(const SQLCHAR* buf, SQLSMALLINT len, size_t size) {
+  const size_t n = len < 0 ? 0 : std::min(static_cast<size_t>(len), size - 1);
+  return FromDriver(reinterpret_cast<const char*>(buf), n);
+}
 
 // The diagnostic records of a handle, one a line.
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
@@ -113,7 +119,7 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
     const SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, text, 1024, &len);
     if (!SQL_SUCCEEDED(rc)) break;
     if (!out.empty()) out += "\r\n";
-    out += FromDriver(reinterpret_cast<const char*>(text), static_cast<size_t>(len < 0 ? 0 : len < 1024 ? len : 1023));
+    out += FromBuffer(text, len, sizeof text);
   }
   return out.empty() ? std::string("ODBC") : out;
 }
@@ -153,8 +159,7 @@ class TDriver : public IDbConnection {
       SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
       SQLULEN size = 0;
       SQLDescribeCol(st, i, name, 256, &len, &type, &size, &digits, &nullable);
-      result.names.push_back(
-          FromDriver(reinterpret_cast<const char*>(name), static_cast<size_t>(len < 0 ? 0 : len < 256 ? len : 255)));
+      result.names.push_back(FromBuffer(name, len, sizeof name));
       types[i - 1] = type;
     }
     while (n > 0) {
@@ -203,46 +208,39 @@ class TDriver : public IDbConnection {
       case SQL_VARBINARY:
       case SQL_LONGVARBINARY: {
         std::string bytes;
-        char buf[4096];
-        for (;;) {
-          const SQLRETURN rc = SQLGetData(st, i, SQL_C_BINARY, buf, sizeof buf, &ind);
-          if (rc == SQL_NO_DATA) break;
-          if (!SQL_SUCCEEDED(rc)) {
-            error = Diagnostics(SQL_HANDLE_STMT, st);
-            return false;
-          }
-          if (ind == SQL_NULL_DATA) return true;
-          const size_t got = ind == SQL_NO_TOTAL || ind > static_cast<SQLLEN>(sizeof buf) ? sizeof buf
-                                                                                         : static_cast<size_t>(ind);
-          bytes.append(buf, got);
-          if (rc == SQL_SUCCESS) break;
-        }
-        v.null = false;
-        v.text = std::move(bytes);
+        if (!Pieces(st, i, SQL_C_BINARY, bytes, v, error)) return false;
+        if (!v.null) v.text = std::move(bytes);
         return true;
       }
       default:
         break;
     }
-    // everything else as text, piece by piece
+    // everything else as text
     std::string text;
+    if (!Pieces(st, i, SQL_C_CHAR, text, v, error)) return false;
+    if (!v.null) v.text = FromDriver(text.data(), text.size());
+    return true;
+  }
+
+  // A field read piece by piece as bytes or as text (each text piece ends in
+  // a zero byte the driver adds); v.null stays set for a null field.
+  static bool Pieces(SQLHSTMT st, SQLUSMALLINT i, SQLSMALLINT cType, std::string& out, TDbValue& v,
+                     std::string& error) {
     char buf[4096];
+    const size_t room = cType == SQL_C_CHAR ? sizeof buf - 1 : sizeof buf;
     for (;;) {
-      const SQLRETURN rc = SQLGetData(st, i, SQL_C_CHAR, buf, sizeof buf, &ind);
+      SQLLEN ind = 0;
+      const SQLRETURN rc = SQLGetData(st, i, cType, buf, sizeof buf, &ind);
       if (rc == SQL_NO_DATA) break;
       if (!SQL_SUCCEEDED(rc)) {
         error = Diagnostics(SQL_HANDLE_STMT, st);
         return false;
       }
       if (ind == SQL_NULL_DATA) return true;
-      const size_t room = sizeof buf - 1;
-      size_t got = ind == SQL_NO_TOTAL ? room : static_cast<size_t>(ind);
-      if (got > room) got = room;
-      text.append(buf, got);
+      out.append(buf, ind < 0 || ind > static_cast<SQLLEN>(room) ? room : static_cast<size_t>(ind));
       if (rc == SQL_SUCCESS) break;
     }
     v.null = false;
-    v.text = FromDriver(text.data(), text.size());
     return true;
   }
 

@@ -31,11 +31,9 @@ struct TBeside {
   int fd = -1;
   bool done = false;
   explicit TBeside(const std::string& target) {
-    std::string tmpl = target + ".tmpXXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    fd = mkstemp(buf.data());
-    if (fd >= 0) path.assign(buf.data());
+    path = target + ".tmpXXXXXX";
+    fd = mkstemp(path.data());
+    if (fd < 0) path.clear();
   }
   ~TBeside() {
     if (fd >= 0) close(fd);

@@ -32,6 +32,7 @@
 #include "support/lha_writer.h"
 #include "support/lines.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama {
 
@@ -39,22 +40,15 @@ namespace {
 
 using support::TArchiverOptions;
 
-enum TArchiverType { atLha, atZip, atCab, atArj, atTar, atTgz, atBZ2, atRar, atBga, atYz1, atGCA, atBel, at7z, atNone };
+enum TArchiverType { atLha, atZip, atCab, atArj, atTar, atTgz, atBZ2, atRar, atBga, atGCA, at7z, atNone };
 
 class TArchiveError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (size_t i = 0; i < r.size(); i += sjis::CharLen(r, i))
-    if (r[i] >= 'A' && r[i] <= 'Z') r[i] = static_cast<char>(r[i] - 'A' + 'a');
-  return r;
-}
-
 TArchiverType TypeOfName(std::string_view name) {
-  const std::string ext = Lower(support::ExtensionPart(name));
+  const std::string ext = textops::AsciiLower(support::ExtensionPart(name));
   if (ext == ".lzh") return atLha;
   if (ext == ".zip" || ext == ".jar") return atZip;
   if (ext == ".cab") return atCab;
@@ -90,7 +84,7 @@ const char* Description(TArchiverType type) {
 
 // The type, or the error of a name no family is known for.
 void CheckKnown(TArchiverType type) {
-  if (type == atYz1 || type == atGCA || type == atBel) throw TArchiveError("書庫の形式を特定できませんでした。");
+  if (type == atGCA) throw TArchiveError("書庫の形式を特定できませんでした。");
   if (type == atNone) throw TArchiveError("書庫の形式を判別できません。");
 }
 
@@ -124,21 +118,21 @@ bool HasWild(std::string_view s) { return s.find('*') != std::string_view::npos 
 // every folder below it.
 void ListMatches(const std::string& folderName, const std::string& folderNative, const std::string& pattern,
                  bool hidden, bool recurse, std::vector<TListed>& out, int depth = 0) {
+  const std::string folder = folderNative.empty() ? std::string(".") : folderNative;
   std::vector<support::TDirEntry> entries;
-  if (depth > 64 || !support::ListFolder(folderNative.empty() ? "." : folderNative, entries)) return;
+  if (depth > 64 || !support::ListFolder(folder, entries)) return;
   const char sep = folderName.find('/') != std::string::npos ? '/' : '\\';
   for (const auto& e : entries) {
-    const std::string name = support::FromNativePath(e.name);
-    const std::string native = support::JoinNative(folderNative.empty() ? "." : folderNative, e.name);
     if (e.folder) continue;
     if (!hidden && !e.name.empty() && e.name[0] == '.') continue;
-    if (support::FileWildMatch(pattern, name)) out.push_back({folderName + name, native});
+    const std::string name = support::FromNativePath(e.name);
+    if (support::FileWildMatch(pattern, name)) out.push_back({folderName + name, support::JoinNative(folder, e.name)});
   }
   if (!recurse) return;
   for (const auto& e : entries) {
     if (!e.folder || e.link) continue;
     const std::string name = support::FromNativePath(e.name);
-    ListMatches(folderName + name + sep, support::JoinNative(folderNative.empty() ? "." : folderNative, e.name),
+    ListMatches(folderName + name + sep, support::JoinNative(folder, e.name),
                 pattern, hidden, recurse, out, depth + 1);
   }
 }
@@ -194,11 +188,8 @@ class TTempBeside {
   explicit TTempBeside(const std::string& target, const char* suffix = "") {
     std::string folder = support::NativeDirName(target);
     path_ = support::JoinNative(folder, ".tamakazu-XXXXXX") + suffix;
-    std::vector<char> buf(path_.begin(), path_.end());
-    buf.push_back(0);
-    fd_ = mkstemps(buf.data(), static_cast<int>(std::strlen(suffix)));
+    fd_ = mkstemps(path_.data(), static_cast<int>(std::strlen(suffix)));
     if (fd_ < 0) throw TArchiveError(LibraryText(target + ": " + std::strerror(errno)));
-    path_ = buf.data();
   }
   ~TTempBeside() {
     if (fd_ >= 0) close(fd_);
@@ -254,13 +245,9 @@ void PackFiles(const std::string& archive, const std::vector<std::string>& lines
     line = support::LhaCommandLine("u", o, archive, base, names);
   }
   if (type == atCab || type == atRar || type == atArj || type == atBga) RaiseNoBackend(type, true);
-  const std::string ext = Lower(support::ExtensionPart(archive));
+  const std::string ext = textops::AsciiLower(support::ExtensionPart(archive));
   if (ext == ".deb" || ext == ".rpm") RaiseNoBackend(type, true);
-  if (type == atTar || type == atTgz || type == atBZ2 || type == atLha || type == atZip || type == at7z) {
-    // known
-  } else {
-    CheckKnown(type == atNone && ext == ".exe" ? atNone : type);
-  }
+  CheckKnown(type);
   if (files.empty()) {
     // nothing to pack: no archive is made, and the old one is gone
     unlink(native.c_str());
@@ -281,7 +268,7 @@ void PackFiles(const std::string& archive, const std::vector<std::string>& lines
       throw TArchiveError(LibraryText(native + ": " + std::strerror(errno)));
   } else {
     std::string format = "tar", filter;
-    const std::string lower = Lower(archive);
+    const std::string lower = textops::AsciiLower(archive);
     auto endsWith = [&](const char* s) {
       const size_t n = std::strlen(s);
       return lower.size() >= n && lower.compare(lower.size() - n, n, s) == 0;
@@ -350,7 +337,7 @@ void Asshuku(TTamaBase& t, int) {
 // The type of an archive to read: ".exe" by what the file holds.
 TArchiverType ReadType(const std::string& archive, const std::string& native) {
   TArchiverType type = TypeOfName(archive);
-  if (type == atNone && Lower(support::ExtensionPart(archive)) == ".exe") {
+  if (type == atNone && textops::AsciiLower(support::ExtensionPart(archive)) == ".exe") {
     IArchiveBackend& b = Backend(atLha);
     static const std::pair<const char*, TArchiverType> kOrder[] = {
         {"lha", atLha}, {"cab", atCab}, {"zip", atZip}, {"rar", atRar}, {"tar", atTar}};
@@ -411,12 +398,6 @@ const char kStub[] =
     "exit 0\n"
     "__TAMAKAZU_ARCHIVE__\n";
 
-std::string FirstCharacters(std::string_view s, size_t n) {
-  size_t i = 0;
-  for (size_t k = 0; k < n && i < s.size(); ++k) i += sjis::CharLen(s, i);
-  return std::string(s.substr(0, i));
-}
-
 void JikoKaitouShokoSakusei(TTamaBase& t, int) {
   const std::string program = t.PopArgValue();
   std::string source = t.PopArgValue();
@@ -429,10 +410,7 @@ void JikoKaitouShokoSakusei(TTamaBase& t, int) {
     }
   } removeTemp{&tempArchive};
   try {
-    std::string upper = std::string(support::ExtensionPart(source));
-    for (auto& c : upper)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (upper != ".LZH") {
+    if (textops::AsciiLower(support::ExtensionPart(source)) != ".lzh") {
       // a file list: packed into a private temporary archive first
       std::string templ = PrivateTempFolder(t) + "sfx-XXXXXX.lzh";
       std::vector<char> buf(templ.begin(), templ.end());
@@ -455,7 +433,8 @@ void JikoKaitouShokoSakusei(TTamaBase& t, int) {
     std::string stem(support::FileNamePart(source));
     const std::string_view ext = support::ExtensionPart(stem);
     stem.resize(stem.size() - ext.size());
-    const std::string madeName = std::string(support::PathPart(source)) + FirstCharacters(stem, 8) + ".exe";
+    const std::string madeName =
+        std::string(support::PathPart(source)) + std::string(textops::LeftChars(stem, 8)) + ".exe";
     const std::string made = Native(madeName);
     {
       TTempBeside payload(made, ".tgz");

@@ -14,6 +14,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -27,6 +28,7 @@
 #include "sjis/sjis.h"
 #include "support/number.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama {
 
@@ -37,13 +39,6 @@ std::string Normalized(std::string s) {
   // the canonical text may end in its own line break
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == 0)) s.pop_back();
   return s;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string r(s);
-  for (size_t i = 0; i < r.size(); i += sjis::CharLen(r, i))
-    if (r[i] >= 'A' && r[i] <= 'Z') r[i] = static_cast<char>(r[i] - 'A' + 'a');
-  return r;
 }
 
 bool FileExists(const std::string& native) { return !native.empty() && access(native.c_str(), F_OK) == 0; }
@@ -76,7 +71,7 @@ void* OpenLibrary(TTamaBase& t, const std::string& f) {
   }
   const std::string name = sjis::SjisToUtf8(f);
   std::vector<std::string> names{name};
-  const std::string lower = LowerAscii(name);
+  const std::string lower = textops::AsciiLower(name);
   if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".dll") == 0) {
     const std::string stem = name.substr(0, name.size() - 4);
     names.push_back(stem + ".so");
@@ -125,26 +120,31 @@ void AddImported(TTamaBase& t, const std::string& name, const std::string& f, co
   t.AddWord(std::move(node));
 }
 
+// The text in the parentheses of a declaration "name(list)", which is left
+// as the name; "" when there are none.
+std::string CutParenthesized(std::string& decl) {
+  const size_t open = decl.find('(');
+  if (open == std::string::npos) return {};
+  std::string inside = decl.substr(open + 1);
+  if (!inside.empty() && inside.back() == ')') inside.pop_back();
+  decl.resize(open);
+  return inside;
+}
+
 // DLL宣言 and 文字型DLL宣言: the library, the function with its pattern in
 // parentheses, the new name.
 void DeclareUntyped(TTamaBase& t, int id) {
   std::string name = Normalized(t.PopArgValue());
   std::string decl = Normalized(t.PopArgValue());
   const std::string f = t.PopArgValue();
-  std::string pattern;
-  const size_t open = decl.find('(');
-  if (open != std::string::npos) {
-    pattern = decl.substr(open + 1);
-    if (!pattern.empty() && pattern.back() == ')') pattern.pop_back();
-    decl.resize(open);
-  }
+  const std::string pattern = CutParenthesized(decl);
   void* entry = FindEntry(t, f, decl);
   AddImported(t, name, f, decl, entry, id == kCmdMojigataDllSengen ? "P" : "", pattern);
 }
 
 // The letter of a type word ('\0' for a word of no type).
 char TypeLetter(std::string_view word) {
-  const std::string w = LowerAscii(word);
+  const std::string w = textops::AsciiLower(word);
   if (w == "void") return 'v';
   if (w == "char*") return 'p';
   if (w == "word") return 'w';
@@ -161,11 +161,7 @@ void DeclareTyped(TTamaBase& t, int) {
   std::string decl = Normalized(t.PopArgValue());
   const std::string f = t.PopArgValue();
   std::string letters;
-  const size_t open = decl.find('(');
-  if (open != std::string::npos) {
-    std::string list = decl.substr(open + 1);
-    if (!list.empty() && list.back() == ')') list.pop_back();
-    decl.resize(open);
+  if (const std::string list = CutParenthesized(decl); !list.empty()) {
     size_t start = 0;
     while (true) {
       const size_t comma = list.find(',', start);
@@ -188,12 +184,8 @@ void DeclareTyped(TTamaBase& t, int) {
     result = l ? l : 'v';
     function = decl.substr(space + 1);
   }
-  size_t typed = 0;
-  for (char l : letters)
-    if (l != 'v') ++typed;
-  size_t slots = 0;
-  for (char c : pattern)
-    if (c == '?') ++slots;
+  const auto typed = letters.size() - static_cast<size_t>(std::count(letters.begin(), letters.end(), 'v'));
+  const auto slots = static_cast<size_t>(std::count(pattern.begin(), pattern.end(), '?'));
   if (slots != typed) throw std::runtime_error("\"DLLを利用\"命令の引数に誤りがあります。");
   void* entry = FindEntry(t, f, function);
   AddImported(t, name, f, function, entry, std::string("=") + result + letters, pattern);
@@ -258,6 +250,9 @@ bool GuardedCall(ffi_cif* cif, void* entry, void* result, void** values) {
   return ok;
 }
 
+// The text of a typed slot without an argument.
+const std::string kNoValue;
+
 // The number of an argument, truncated toward zero, within [lo, hi].
 bool WholeIn(const std::string& v, long double lo, long double hi, int64_t& out) {
   long double n = std::trunc(TextToNumber(v));
@@ -275,9 +270,7 @@ void CallImported(TTamaBase& t, THashNode& word) {
   const std::string name = word.Name;
   const std::string form = word.Value();
   void* entry = word.Native;
-  size_t k = 0;
-  for (char c : word.Pattern())
-    if (c == '?') ++k;
+  const auto k = static_cast<size_t>(std::count(word.Pattern().begin(), word.Pattern().end(), '?'));
   std::vector<std::string> texts(k);
   for (size_t i = k; i-- > 0;) texts[i] = t.PopArgText();
   std::vector<std::string> values(k);
@@ -308,10 +301,10 @@ void CallImported(TTamaBase& t, THashNode& word) {
     for (size_t j = 2; j < form.size(); ++j) {
       const char l = form[j];
       if (l == 'v') continue;
-      const std::string v = arg < k ? values[arg] : std::string();
+      const std::string& v = arg < k ? values[arg] : kNoValue;
       ++arg;
       if (l == 'p') {
-        ptrs.push_back(arg - 1 < k ? values[arg - 1].c_str() : "");
+        ptrs.push_back(v.c_str());
         types.push_back(&ffi_type_pointer);
         slotValues.push_back(&ptrs.back());
         continue;

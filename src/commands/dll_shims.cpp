@@ -12,6 +12,7 @@
 #include "commands/dll_internal.h"
 #include "engine/tama.h"
 #include "gui/dialogs.h"
+#include "support/textops.h"
 
 namespace tama::dll {
 
@@ -95,8 +96,7 @@ const char* const kSystemLibraries[] = {
 
 // The library's base name in lower case without ".dll".
 std::string BaseName(const std::string& library) {
-  std::string s;
-  for (char c : library) s += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  std::string s = textops::AsciiLower(library);
   if (s.size() > 4 && s.compare(s.size() - 4, 4, ".dll") == 0) s.resize(s.size() - 4);
   return s;
 }

@@ -17,6 +17,7 @@
 #include "gui/readers.h"
 #include "support/csvdb.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama {
 
@@ -111,8 +112,8 @@ void ExcelHiraku(TTamaBase& t, int id) {
   const std::string ext = LowerExtension(file);
   std::vector<support::TSheet> sheets;
   int active = 0;
-  if ((ext == ".xlsx" || ext == ".xlsm") && !IsRegularFile(native)) ExcelError(t, "ファイル\"" + name + "\"を開けません。");
   if (ext == ".xlsx" || ext == ".xlsm") {
+    if (!IsRegularFile(native)) ExcelError(t, "ファイル\"" + name + "\"を開けません。");
     std::map<std::string, std::string> parts;
     std::string error;
     if (!DbModule(t, id).ReadZip(native, parts, error))
@@ -209,8 +210,8 @@ void WordHiraku(TTamaBase& t, int id) {
   const std::string native = support::NativePath(file);
   const std::string ext = LowerExtension(file);
   support::TDocument doc;
-  if ((ext == ".docx" || ext == ".docm") && !IsRegularFile(native)) WordError(t, "ファイル\"" + name + "\"を開けません。");
   if (ext == ".docx" || ext == ".docm") {
+    if (!IsRegularFile(native)) WordError(t, "ファイル\"" + name + "\"を開けません。");
     std::map<std::string, std::string> parts;
     std::string error;
     if (!DbModule(t, id).ReadZip(native, parts, error)) WordError(t, "ファイル\"" + name + "\"を開けません。" + error);
@@ -340,10 +341,7 @@ office::IDbModule& DbModule(TTamaBase& t, int id) {
 }
 
 std::string LowerExtension(std::string_view name) {
-  std::string ext(support::ExtensionPart(support::FileNamePart(name)));
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext;
+  return textops::AsciiLower(support::ExtensionPart(support::FileNamePart(name)));
 }
 
 }  // namespace tama

@@ -13,6 +13,7 @@
 #include "engine/security.h"
 #include "support/number.h"
 #include "support/path.h"
+#include "support/textops.h"
 
 namespace tama {
 
@@ -35,13 +36,6 @@ bool EndsWithFold(std::string_view s, std::string_view tail) {
   return true;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 bool IsDatabaseFile(std::string_view source) {
   for (std::string_view ext : {".db", ".sqlite", ".sqlite3", ".db3"})
     if (EndsWithFold(source, ext)) return true;
@@ -52,7 +46,7 @@ bool IsDatabaseFile(std::string_view source) {
 std::string DriverString(const std::vector<support::TConnItem>& items) {
   std::vector<support::TConnItem> rest;
   for (const auto& it : items)
-    if (Lower(it.key) != "provider") rest.push_back(it);
+    if (textops::AsciiLower(it.key) != "provider") rest.push_back(it);
   return support::JoinConnectionString(rest);
 }
 
@@ -92,7 +86,7 @@ void Connect(TTamaBase& t, int id, const std::string& text) {
   if (std::string v = t.QuickWord("DBパスワード").Value(); !v.empty()) o.secrets.push_back(v);
 
   const std::string provider = support::ConnValue(items, "provider");
-  const std::string lower = Lower(provider);
+  const std::string lower = textops::AsciiLower(provider);
   std::string source = support::ConnValue(items, "data source");
   if (source.empty()) source = support::ConnValue(items, "database");
   const bool driverKeys = support::HasConnKey(items, "dsn") || support::HasConnKey(items, "driver") ||
@@ -135,9 +129,10 @@ TRecordSet& Records(TTamaBase& t) {
 
 // One record as a line: CSV (every field quoted, quotes doubled) or tabs.
 void AppendRecord(std::string& out, const std::vector<office::TDbValue>& row, bool tabs) {
+  static const std::string kNull;
   for (size_t i = 0; i < row.size(); ++i) {
     if (i) out += tabs ? '\t' : ',';
-    const std::string& text = row[i].null ? std::string() : row[i].text;
+    const std::string& text = row[i].null ? kNull : row[i].text;
     if (tabs) {
       out += text;
       continue;

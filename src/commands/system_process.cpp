@@ -29,6 +29,7 @@
 #include "support/lines.h"
 #include "support/path.h"
 #include "support/process.h"
+#include "support/xml.h"
 
 namespace tama::sys {
 
@@ -187,20 +188,6 @@ bool WriteTextFile(const std::string& native, const std::string& text) {
   return static_cast<bool>(out);
 }
 
-std::string XmlEscaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 // A desktop-entry Exec argument in double quotes.
 std::string ExecQuoted(std::string_view s) {
   std::string out = "\"";
@@ -272,7 +259,7 @@ void Kanrenzukeru(TTamaBase& t, int) {
                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                 "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                 "  <mime-type type=\"" + mime + "\">\n"
-                "    <comment>" + XmlEscaped(desc) + "</comment>\n"
+                "    <comment>" + support::XmlEscape(desc) + "</comment>\n"
                 "    <glob pattern=\"*." + e + "\" case-sensitive=\"false\"/>\n"
                 "  </mime-type>\n"
                 "</mime-info>\n");

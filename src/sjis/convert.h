@@ -47,7 +47,8 @@ bool LooksLikeUtf8Source(std::string_view bytes);
 char32_t CodeToUnicode(unsigned code);
 unsigned UnicodeToCode(char32_t u);
 
-// Appends the UTF-8 form of the code point `u` (at most U+10FFFF).
+// The UTF-8 bytes of a code point (four bytes from U+10000 on; the caller
+// keeps to code points below U+110000).
 void AppendUtf8(std::string& out, char32_t u);
 
 }  // namespace tama::sjis

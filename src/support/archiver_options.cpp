@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "support/lines.h"
+
 namespace tama::support {
 
 const std::vector<std::string>& ArchiverSwitchNames() {
@@ -34,10 +36,8 @@ void ParseArchiverOptions(std::string_view word, TArchiverOptions& options) {
   while (i <= word.size()) {
     size_t end = word.find(' ', i);
     if (end == std::string_view::npos) end = word.size();
-    std::string_view piece = word.substr(i, end - i);
+    std::string_view piece = TrimControl(word.substr(i, end - i));
     i = end + 1;
-    while (!piece.empty() && static_cast<unsigned char>(piece.front()) <= ' ') piece.remove_prefix(1);
-    while (!piece.empty() && static_cast<unsigned char>(piece.back()) <= ' ') piece.remove_suffix(1);
     if (piece.empty()) continue;
     if (piece.front() == '-') piece.remove_prefix(1);
     if (piece.empty()) continue;

@@ -5,6 +5,8 @@
 #include <array>
 #include <queue>
 
+#include "sjis/sjis.h"
+
 namespace tama::support {
 
 namespace {
@@ -148,14 +150,13 @@ void PutLengthTable(TBitWriter& w, const std::vector<int>& len, int countBits, b
 }
 
 // A table whose used symbols are at most one: count 0 and the symbol.
-bool PutSingle(TBitWriter& w, const std::vector<int>& len, const std::vector<uint32_t>& freq, int bits) {
+bool PutSingle(TBitWriter& w, const std::vector<uint32_t>& freq, int bits) {
   int used = 0, symbol = 0;
   for (size_t i = 0; i < freq.size(); ++i)
     if (freq[i]) {
       ++used;
       symbol = static_cast<int>(i);
     }
-  (void)len;
   if (used > 1) return false;
   w.Put(bits, 0);
   w.Put(bits, static_cast<uint32_t>(symbol));
@@ -215,14 +216,14 @@ void PutBlock(TBitWriter& w, const std::vector<TCode>& codes) {
     // no lengths code, then the single literal-or-length symbol
     w.Put(kTBits, 0);
     w.Put(kTBits, 0);
-    PutSingle(w, cLen, cFreq, kCBits);
+    PutSingle(w, cFreq, kCBits);
   } else {
     const std::vector<TRun> runs = LengthRuns(cLen);
     std::vector<uint32_t> tFreq(kNT, 0);
     for (const auto& r : runs) ++tFreq[r.symbol];
     const std::vector<int> tLen = CodeLengths(tFreq);
     const std::vector<uint32_t> tCode = Codes(tLen);
-    const bool tSingle = PutSingle(w, tLen, tFreq, kTBits);
+    const bool tSingle = PutSingle(w, tFreq, kTBits);
     if (!tSingle) PutLengthTable(w, tLen, kTBits, true);
     int n = kNC;
     while (n > 0 && cLen[n - 1] == 0) --n;
@@ -232,7 +233,7 @@ void PutBlock(TBitWriter& w, const std::vector<TCode>& codes) {
       if (r.extraBits) w.Put(r.extraBits, r.extra);
     }
   }
-  const bool pSingle = PutSingle(w, pLen, pFreq, kPBits);
+  const bool pSingle = PutSingle(w, pFreq, kPBits);
   if (!pSingle) PutLengthTable(w, pLen, kPBits, false);
   for (const auto& c : codes) {
     if (cUsed > 1) w.Put(cLen[c.c], cCode[c.c]);
@@ -323,9 +324,8 @@ std::string LhaArchive(const std::vector<TLhaMember>& members) {
     // folders and the name: "\" and "/" separate (by character)
     std::string folders, base;
     for (size_t i = 0; i < m.name.size();) {
-      const unsigned char c = static_cast<unsigned char>(m.name[i]);
-      const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-      if (lead && i + 1 < m.name.size()) {
+      const char c = m.name[i];
+      if (sjis::CharLen(m.name, i) == 2) {
         base.append(m.name, i, 2);
         i += 2;
       } else if (c == '\\' || c == '/') {
@@ -336,13 +336,13 @@ std::string LhaArchive(const std::vector<TLhaMember>& members) {
         base.clear();
         ++i;
       } else {
-        base += static_cast<char>(c);
+        base += c;
         ++i;
       }
     }
     std::string packed = LhaCompressLh5(m.data);
     const bool stored = packed.size() >= m.data.size();
-    if (stored) packed = std::string(m.data);
+    if (stored) packed = m.data;
     std::string h;
     PutLe(h, 0, 2);  // the header's size, filled below
     h += stored ? "-lh0-" : "-lh5-";

@@ -7,6 +7,7 @@
 #include "sjis/convert.h"
 #include "sjis/sjis.h"
 #include "support/number.h"
+#include "support/xml.h"
 
 namespace tama::support {
 
@@ -17,24 +18,6 @@ bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 std::string_view LocalName(std::string_view name) {
   const size_t colon = name.find(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-void AppendUtf8(std::string& out, char32_t u) {
-  if (u < 0x80) {
-    out += static_cast<char>(u);
-  } else if (u < 0x800) {
-    out += static_cast<char>(0xC0 | (u >> 6));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  } else if (u < 0x10000) {
-    out += static_cast<char>(0xE0 | (u >> 12));
-    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  } else if (u < 0x110000) {
-    out += static_cast<char>(0xF0 | (u >> 18));
-    out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  }
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -84,7 +67,8 @@ std::string XmlDecode(std::string_view raw) {
         out += '&';
         continue;
       }
-      AppendUtf8(out, static_cast<char32_t>(u));
+      const char32_t cp = static_cast<char32_t>(u);
+      if (cp < 0x110000) sjis::AppendUtf8(out, cp);
     } else {
       out += '&';
       continue;
@@ -94,20 +78,6 @@ std::string XmlDecode(std::string_view raw) {
   return out;
 }
 
-std::string XmlEscape(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c; break;
-    }
-  }
-  return out;
-}
 
 std::string TXmlReader::Attr(std::string_view localName, bool* found) const {
   for (const auto& [k, v] : attrs_)

@@ -46,8 +46,6 @@ class TXmlReader {
 
 // Decodes the five named entities and numeric references.
 std::string XmlDecode(std::string_view raw);
-// Escapes &, <, > and " for element text and attribute values.
-std::string XmlEscape(std::string_view utf8);
 
 // ---- workbooks ----
 struct TSheet {

@@ -151,6 +151,10 @@ TMXmlNode* FindPath(TMXmlNode* node, std::string_view path);
 std::vector<TMXmlNode*> FindAll(const TMXmlDocument& doc, std::string_view path);
 // The serialisation of one node and everything below it.
 std::string SerializeNode(const TMXmlNode& node);
+// The text with &, <, > and " escaped, for element text and attribute values
+// (byte by byte: none of these bytes is ever part of a Shift-JIS or UTF-8
+// character).
+std::string XmlEscape(std::string_view text);
 
 // The six commands. Each parses its document afresh; the setting commands
 // return the whole document as written out again.

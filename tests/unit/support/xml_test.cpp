@@ -43,6 +43,20 @@ struct GetCase {
 
 }  // namespace
 
+TEST(Xml, EscapeForTextAndAttributes) {
+  const struct {
+    const char* in;
+    const char* want;
+  } cases[] = {
+      {"", ""},
+      {"plain", "plain"},
+      {"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e'f"},
+      {"&amp;", "&amp;amp;"},
+      {"\x95\\\x83\x5C", "\x95\\\x83\x5C"},  // Shift-JIS trail bytes stay as they are
+  };
+  for (const auto& c : cases) EXPECT_EQ(XmlEscape(c.in), c.want) << c.in;
+}
+
 TEST(Xml, TextDataGet) {
   const GetCase cases[] = {
       {"<a><b>1</b><b>2</b></a>", "a\\b", "1\r\n2"},
